@@ -7,4 +7,5 @@ export WINEPREFIX=${WINEPREFIX:-$here/build/windows/wineprefix}
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-exec wine "$@"
+export WINELOADER=${WINELOADER:-/usr/lib/wine/wine64}
+exec /usr/lib/wine/wine64 "$@"

@@ -1,0 +1,234 @@
+// Routines from the packed 4:2:2 families: UYVY (UYVY, UYNV, Y422), YUY2 (YUY2,
+// YUYV, YUNV) and YVYU.
+#include "conversion/RoutineDefinition.h"
+#include "conversion/RoutineSupport.h"
+#include "conversion/kernels/KernelTable.h"
+#include "conversion/kernels/PortableKernels.h"
+
+namespace routines {
+
+using namespace support;
+using kernels::ActiveKernelTable;
+
+namespace {
+
+// 4:2:2 into the 4:2:0 planes of a YV12 or I420 destination.
+HRESULT UYVYOrderToPlanar(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t width, int32_t height, bool yv12) {
+    const PlanarPlanes planes = LocatePlanes(destination, destinationStride, height, yv12);
+    uint8_t* const targets[3] = {planes.y, planes.u, planes.v};
+    const int32_t strides[3] = {planes.lumaStride, planes.chromaStride, planes.chromaStride};
+    return FromKernel(
+        ActiveKernelTable().UYVYToPlanar420(source, sourceStride, targets, strides, width, height));
+}
+
+HRESULT YUY2OrderToPlanar(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t width, int32_t height, bool yv12) {
+    const PlanarPlanes planes = LocatePlanes(destination, destinationStride, height, yv12);
+    uint8_t* const targets[3] = {planes.y, planes.u, planes.v};
+    const int32_t strides[3] = {planes.lumaStride, planes.chromaStride, planes.chromaStride};
+    return FromKernel(
+        ActiveKernelTable().YUY2ToPlanar420(source, sourceStride, targets, strides, width, height));
+}
+
+// YVYU reordered into UYVY order in the packed scratch slot.
+uint8_t* YVYUToUYVYScratch(const uint8_t* source, int32_t sourceStride, int32_t width, int32_t height,
+                           ScratchBuffers* scratch, int32_t* scratchStride) {
+    const int64_t rowBytes = PackedRowBytes(width);
+    uint8_t* buffer = ReserveScratch(scratch, ScratchBuffers::kPackedSlot, rowBytes, height);
+    if (buffer != nullptr) {
+        *scratchStride = static_cast<int32_t>(rowBytes);
+        // Whole groups, so a lone last pixel keeps both chroma bytes for form A.
+        Reorder422(source, sourceStride, kYVYUGroup, buffer, *scratchStride, kUYVYGroup, width + (width & 1),
+                   height);
+    }
+    return buffer;
+}
+
+}  // namespace
+
+// ---- UYVY ----
+
+KORVEL_ROUTINE(UYVYToYUY2) {
+    (void)scratch;
+    Reorder422(source, sourceStride, kUYVYGroup, destination, destinationStride, kYUY2Group, width, height);
+    return S_OK;
+}
+
+KORVEL_ROUTINE(UYVYToYVYU) {
+    (void)scratch;
+    Reorder422(source, sourceStride, kUYVYGroup, destination, destinationStride, kYVYUGroup, width, height);
+    return S_OK;
+}
+
+KORVEL_ROUTINE(UYVYToYV12) {
+    (void)scratch;
+    return UYVYOrderToPlanar(source, sourceStride, destination, destinationStride, width, height, true);
+}
+
+KORVEL_ROUTINE(UYVYToI420) {
+    (void)scratch;
+    return UYVYOrderToPlanar(source, sourceStride, destination, destinationStride, width, height, false);
+}
+
+KORVEL_ROUTINE(UYVYToY41P) {
+    (void)scratch;
+    Packed422ToY41P(source, sourceStride, kUYVYGroup, destination, destinationStride, width, height);
+    return S_OK;
+}
+
+KORVEL_ROUTINE(UYVYToRGB32) {
+    (void)scratch;
+    return FromKernel(ActiveKernelTable().UYVYToBGRA32(source, sourceStride, destination, destinationStride,
+                                                       width, height, 255));
+}
+
+KORVEL_ROUTINE(UYVYToRGB24) {
+    (void)scratch;
+    const kernels::KernelTable& table = ActiveKernelTable();
+    const int32_t status =
+        table.UYVYToRGBTriplets(source, sourceStride, destination, destinationStride, width, height);
+    if (status < 0) {
+        return E_FAIL;
+    }
+    // The exchange of R and B runs in place and per pixel, so the rows can be
+    // walked from the lowest address whatever direction they were written in:
+    // the swap kernel accepts only a positive stride, and a bottom-up
+    // destination arrives here with a negative one.
+    uint8_t* lowest =
+        destinationStride < 0 ? kernels::RowAt(destination, destinationStride, height - 1) : destination;
+    const int32_t stride = destinationStride < 0 ? -destinationStride : destinationStride;
+    static const uint8_t kSwapRedBlue[3] = {2, 1, 0};
+    return FromKernel(table.ReorderChannels3(lowest, stride, width, height, kSwapRedBlue));
+}
+
+KORVEL_ROUTINE(UYVYToY800) {
+    (void)scratch;
+    Packed422ToGrey(source, sourceStride, kUYVYGroup, destination, destinationStride, width, height);
+    return S_OK;
+}
+
+KORVEL_ROUTINE(UYVYToRGB8) {
+    return UYVYToY800(source, sourceStride, destination, destinationStride, width, height, scratch);
+}
+
+// ---- YUY2 ----
+
+KORVEL_ROUTINE(YUY2ToUYVY) {
+    (void)scratch;
+    return FromKernel(ActiveKernelTable().SwapBytePairs(source, sourceStride, destination, destinationStride,
+                                                        width, height));
+}
+
+KORVEL_ROUTINE(YUY2ToYVYU) {
+    (void)scratch;
+    Reorder422(source, sourceStride, kYUY2Group, destination, destinationStride, kYVYUGroup, width, height);
+    return S_OK;
+}
+
+KORVEL_ROUTINE(YUY2ToYV12) {
+    (void)scratch;
+    return YUY2OrderToPlanar(source, sourceStride, destination, destinationStride, width, height, true);
+}
+
+KORVEL_ROUTINE(YUY2ToI420) {
+    (void)scratch;
+    return YUY2OrderToPlanar(source, sourceStride, destination, destinationStride, width, height, false);
+}
+
+KORVEL_ROUTINE(YUY2ToY41P) {
+    (void)scratch;
+    Packed422ToY41P(source, sourceStride, kYUY2Group, destination, destinationStride, width, height);
+    return S_OK;
+}
+
+KORVEL_ROUTINE(YUY2ToRGB32) {
+    (void)scratch;
+    return FromKernel(ActiveKernelTable().YUY2ToBGRA32(source, sourceStride, destination, destinationStride,
+                                                       width, height, 255));
+}
+
+KORVEL_ROUTINE(YUY2ToRGB24) {
+    (void)scratch;
+    return FromKernel(
+        ActiveKernelTable().YUY2ToBGR24(source, sourceStride, destination, destinationStride, width, height));
+}
+
+KORVEL_ROUTINE(YUY2ToY800) {
+    (void)scratch;
+    Packed422ToGrey(source, sourceStride, kYUY2Group, destination, destinationStride, width, height);
+    return S_OK;
+}
+
+KORVEL_ROUTINE(YUY2ToRGB8) {
+    return YUY2ToY800(source, sourceStride, destination, destinationStride, width, height, scratch);
+}
+
+// ---- YVYU ----
+
+KORVEL_ROUTINE(YVYUToUYVY) {
+    (void)scratch;
+    Reorder422(source, sourceStride, kYVYUGroup, destination, destinationStride, kUYVYGroup, width, height);
+    return S_OK;
+}
+
+KORVEL_ROUTINE(YVYUToYUY2) {
+    (void)scratch;
+    Reorder422(source, sourceStride, kYVYUGroup, destination, destinationStride, kYUY2Group, width, height);
+    return S_OK;
+}
+
+KORVEL_ROUTINE(YVYUToYV12) {
+    int32_t stride = 0;
+    const uint8_t* uyvy = YVYUToUYVYScratch(source, sourceStride, width, height, scratch, &stride);
+    if (uyvy == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    return UYVYOrderToPlanar(uyvy, stride, destination, destinationStride, width, height, true);
+}
+
+KORVEL_ROUTINE(YVYUToI420) {
+    int32_t stride = 0;
+    const uint8_t* uyvy = YVYUToUYVYScratch(source, sourceStride, width, height, scratch, &stride);
+    if (uyvy == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    return UYVYOrderToPlanar(uyvy, stride, destination, destinationStride, width, height, false);
+}
+
+KORVEL_ROUTINE(YVYUToY41P) {
+    (void)scratch;
+    Packed422ToY41P(source, sourceStride, kYVYUGroup, destination, destinationStride, width, height);
+    return S_OK;
+}
+
+KORVEL_ROUTINE(YVYUToRGB32) {
+    int32_t stride = 0;
+    const uint8_t* uyvy = YVYUToUYVYScratch(source, sourceStride, width, height, scratch, &stride);
+    if (uyvy == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    return FromKernel(
+        ActiveKernelTable().UYVYToBGRA32(uyvy, stride, destination, destinationStride, width, height, 255));
+}
+
+KORVEL_ROUTINE(YVYUToRGB24) {
+    int32_t stride = 0;
+    const uint8_t* uyvy = YVYUToUYVYScratch(source, sourceStride, width, height, scratch, &stride);
+    if (uyvy == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    return UYVYToRGB24(uyvy, stride, destination, destinationStride, width, height, scratch);
+}
+
+KORVEL_ROUTINE(YVYUToY800) {
+    (void)scratch;
+    Packed422ToGrey(source, sourceStride, kYVYUGroup, destination, destinationStride, width, height);
+    return S_OK;
+}
+
+KORVEL_ROUTINE(YVYUToRGB8) {
+    return YVYUToY800(source, sourceStride, destination, destinationStride, width, height, scratch);
+}
+
+}  // namespace routines

@@ -1,0 +1,187 @@
+#include "conversion/RoutineSupport.h"
+
+#include <cstddef>
+
+#include "conversion/kernels/PortableKernels.h"
+
+namespace routines {
+namespace support {
+
+using kernels::RowAt;
+
+PlanarPlanes LocatePlanes(uint8_t* picture, int32_t stride, int32_t height, bool yv12Order) {
+    const ptrdiff_t lumaWidth = stride < 0 ? -static_cast<ptrdiff_t>(stride) : stride;
+    const ptrdiff_t chromaWidth = lumaWidth / 2;
+    const ptrdiff_t chromaRows = height / 2;
+    uint8_t* lowest = stride < 0 ? picture + (height - 1) * static_cast<ptrdiff_t>(stride) : picture;
+    uint8_t* firstChroma = lowest + lumaWidth * height;
+    uint8_t* secondChroma = firstChroma + chromaWidth * chromaRows;
+    if (stride < 0 && chromaRows > 0) {
+        firstChroma += (chromaRows - 1) * chromaWidth;
+        secondChroma += (chromaRows - 1) * chromaWidth;
+    }
+    PlanarPlanes planes;
+    planes.y = picture;
+    planes.u = yv12Order ? secondChroma : firstChroma;
+    planes.v = yv12Order ? firstChroma : secondChroma;
+    planes.lumaStride = stride;
+    planes.chromaStride = static_cast<int32_t>(stride < 0 ? -chromaWidth : chromaWidth);
+    return planes;
+}
+
+uint8_t* ReserveScratch(ScratchBuffers* scratch, int slot, int64_t rowLength, int32_t height) {
+    if (scratch == nullptr || rowLength <= 0 || rowLength > INT32_MAX || height <= 0) {
+        return nullptr;
+    }
+    return scratch->Reserve(slot, static_cast<uint64_t>(rowLength), static_cast<uint64_t>(height));
+}
+
+void Reorder422(const uint8_t* source, int32_t sourceStride, GroupOrder from, uint8_t* destination,
+                int32_t destinationStride, GroupOrder to, int32_t width, int32_t height) {
+    const int32_t pairs = width / 2;
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t pair = 0; pair < pairs; ++pair, in += 4, out += 4) {
+            out[to.firstLuma] = in[from.firstLuma];
+            out[to.u] = in[from.u];
+            out[to.secondLuma] = in[from.secondLuma];
+            out[to.v] = in[from.v];
+        }
+        if ((width & 1) != 0) {
+            const uint8_t group[4] = {in[0], in[1], in[2], in[3]};
+            uint8_t reordered[4];
+            reordered[to.firstLuma] = group[from.firstLuma];
+            reordered[to.u] = group[from.u];
+            reordered[to.secondLuma] = group[from.secondLuma];
+            reordered[to.v] = group[from.v];
+            out[0] = reordered[0];
+            out[1] = reordered[1];
+        }
+    }
+}
+
+namespace {
+// Where the eight luma samples of a Y41P group lie.
+constexpr int kY41PLuma[8] = {1, 3, 5, 7, 8, 9, 10, 11};
+}  // namespace
+
+void Packed422ToY41P(const uint8_t* source, int32_t sourceStride, GroupOrder from, uint8_t* destination,
+                     int32_t destinationStride, int32_t width, int32_t height) {
+    const int32_t groups = width / 8;
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t group = 0; group < groups; ++group, in += 16, out += 12) {
+            for (int pixel = 0; pixel < 8; ++pixel) {
+                const uint8_t* pair = in + 4 * (pixel / 2);
+                out[kY41PLuma[pixel]] = pair[(pixel & 1) != 0 ? from.secondLuma : from.firstLuma];
+            }
+            // Chroma of pairs 0-1 and 4-5; that of pairs 2-3 and 6-7 is dropped.
+            out[0] = in[from.u];
+            out[2] = in[from.v];
+            out[4] = in[8 + from.u];
+            out[6] = in[8 + from.v];
+        }
+    }
+}
+
+void Y41PToPacked422(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                     int32_t destinationStride, GroupOrder to, int32_t width, int32_t height) {
+    const int32_t groups = width / 8;
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t group = 0; group < groups; ++group, in += 12, out += 16) {
+            for (int pair = 0; pair < 4; ++pair) {
+                // Each chroma sample serves two pairs.
+                const uint8_t* chroma = in + (pair < 2 ? 0 : 4);
+                uint8_t* outPair = out + 4 * pair;
+                outPair[to.firstLuma] = in[kY41PLuma[2 * pair]];
+                outPair[to.secondLuma] = in[kY41PLuma[2 * pair + 1]];
+                outPair[to.u] = chroma[0];
+                outPair[to.v] = chroma[2];
+            }
+        }
+    }
+}
+
+void Y41PToGrey(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
+                int32_t width, int32_t height) {
+    const int32_t groups = width / 8;
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t group = 0; group < groups; ++group, in += 12, out += 8) {
+            for (int pixel = 0; pixel < 8; ++pixel) {
+                out[pixel] = in[kY41PLuma[pixel]];
+            }
+        }
+    }
+}
+
+void GreyToY41P(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
+                int32_t width, int32_t height) {
+    const int32_t groups = width / 8;
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t group = 0; group < groups; ++group, in += 8, out += 12) {
+            for (int pixel = 0; pixel < 8; ++pixel) {
+                out[kY41PLuma[pixel]] = in[pixel];
+            }
+            out[0] = 128;
+            out[2] = 128;
+            out[4] = 128;
+            out[6] = 128;
+        }
+    }
+}
+
+void Packed422ToGrey(const uint8_t* source, int32_t sourceStride, GroupOrder from, uint8_t* destination,
+                     int32_t destinationStride, int32_t width, int32_t height) {
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t x = 0; x < width; ++x) {
+            out[x] = in[4 * (x / 2) + ((x & 1) != 0 ? from.secondLuma : from.firstLuma)];
+        }
+    }
+}
+
+void GreyToPacked422(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                     int32_t destinationStride, GroupOrder to, int32_t width, int32_t height) {
+    const int32_t pairs = width / 2;
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t pair = 0; pair < pairs; ++pair, in += 2, out += 4) {
+            out[to.firstLuma] = in[0];
+            out[to.secondLuma] = in[1];
+            out[to.u] = 128;
+            out[to.v] = 128;
+        }
+        if ((width & 1) != 0) {
+            // The lone last pixel's two bytes: its luma and the group's first chroma byte.
+            out[0] = to.firstLuma == 0 ? in[0] : 128;
+            out[1] = to.firstLuma == 1 ? in[0] : 128;
+        }
+    }
+}
+
+void ExpandToBGRA(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                  int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha) {
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t x = 0; x < width; ++x, in += 3, out += 4) {
+            out[0] = in[0];
+            out[1] = in[1];
+            out[2] = in[2];
+            out[3] = alpha;
+        }
+    }
+}
+
+}  // namespace support
+}  // namespace routines

@@ -1,0 +1,85 @@
+// Helpers the routine files share: plane geometry of 4:2:0 pictures, scratch
+// reservation, and the byte rearrangements between the packed YUV layouts that
+// need no arithmetic.
+#pragma once
+
+#include <cstdint>
+
+#include "conversion/PortableTypes.h"
+#include "conversion/ScratchBuffers.h"
+
+namespace routines {
+namespace support {
+
+// Logical planes of a three-plane 4:2:0 picture.
+struct PlanarPlanes {
+    uint8_t* y;
+    uint8_t* u;
+    uint8_t* v;
+    int32_t lumaStride;
+    int32_t chromaStride;
+};
+
+// The planes of a picture whose luma rows are |stride| bytes and whose chroma
+// planes ((|stride| / 2) x (height / 2)) follow the luma plane in memory, V
+// first for YV12. A negative stride walks every plane from its last row, the
+// pointer addressing the last luma row: that is how a flipped planar
+// destination is written.
+PlanarPlanes LocatePlanes(uint8_t* picture, int32_t stride, int32_t height, bool yv12Order);
+inline PlanarPlanes LocatePlanes(const uint8_t* picture, int32_t stride, int32_t height, bool yv12Order) {
+    return LocatePlanes(const_cast<uint8_t*>(picture), stride, height, yv12Order);
+}
+
+// S_OK for a kernel that ran (also on the odd-size status), E_FAIL for a refusal.
+inline HRESULT FromKernel(int32_t status) {
+    return status < 0 ? E_FAIL : S_OK;
+}
+
+// Bytes of a packed 4:2:2 row: whole two-pixel groups.
+inline int64_t PackedRowBytes(int32_t width) {
+    return (static_cast<int64_t>(width) + 1) / 2 * 4;
+}
+
+// A scratch picture of rowLength x height bytes, or null when it cannot be had
+// (no scratch, a row too long for a 32-bit stride, or no memory).
+uint8_t* ReserveScratch(ScratchBuffers* scratch, int slot, int64_t rowLength, int32_t height);
+
+// Byte offsets of the first luma, U, second luma and V inside a 4-byte group.
+struct GroupOrder {
+    int firstLuma;
+    int u;
+    int secondLuma;
+    int v;
+};
+constexpr GroupOrder kUYVYGroup = {1, 0, 3, 2};
+constexpr GroupOrder kYUY2Group = {0, 1, 2, 3};
+constexpr GroupOrder kYVYUGroup = {0, 3, 2, 1};
+
+// Packed 4:2:2 to packed 4:2:2 in another byte order. A lone last pixel of an
+// odd width gets the first two bytes of its group in the destination order.
+void Reorder422(const uint8_t* source, int32_t sourceStride, GroupOrder from, uint8_t* destination,
+                int32_t destinationStride, GroupOrder to, int32_t width, int32_t height);
+
+// Y41P works on whole groups of 8 pixels (12 bytes): U0 Y0 V0 Y1 U4 Y2 V4 Y3 Y4
+// Y5 Y6 Y7. A remainder of a row is left unwritten.
+void Packed422ToY41P(const uint8_t* source, int32_t sourceStride, GroupOrder from, uint8_t* destination,
+                     int32_t destinationStride, int32_t width, int32_t height);
+void Y41PToPacked422(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                     int32_t destinationStride, GroupOrder to, int32_t width, int32_t height);
+void Y41PToGrey(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
+                int32_t width, int32_t height);
+void GreyToY41P(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
+                int32_t width, int32_t height);
+
+// The luma bytes of a packed 4:2:2 picture, and the way back with chroma 128.
+void Packed422ToGrey(const uint8_t* source, int32_t sourceStride, GroupOrder from, uint8_t* destination,
+                     int32_t destinationStride, int32_t width, int32_t height);
+void GreyToPacked422(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                     int32_t destinationStride, GroupOrder to, int32_t width, int32_t height);
+
+// B, G, R (3-byte) pixels to B, G, R, A with a fixed alpha.
+void ExpandToBGRA(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                  int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha);
+
+}  // namespace support
+}  // namespace routines

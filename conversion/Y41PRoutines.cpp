@@ -1,0 +1,114 @@
+// Routines from Y41P (packed 4:1:1, 12 bytes per 8 pixels). Every step works
+// on whole groups of 8 pixels, so the remainder of a row is left unwritten and
+// a picture narrower than one group converts nothing.
+#include "conversion/RoutineDefinition.h"
+#include "conversion/RoutineSupport.h"
+#include "conversion/kernels/KernelTable.h"
+
+namespace routines {
+
+using namespace support;
+using kernels::ActiveKernelTable;
+
+namespace {
+
+int32_t GroupWidth(int32_t width) {
+    return width / 8 * 8;
+}
+
+// The whole groups of the picture as packed 4:2:2 in the scratch slot.
+uint8_t* ToPackedScratch(const uint8_t* source, int32_t sourceStride, int32_t width, int32_t height,
+                         GroupOrder order, ScratchBuffers* scratch, int32_t* scratchStride) {
+    const int64_t rowBytes = PackedRowBytes(width);
+    uint8_t* buffer = ReserveScratch(scratch, ScratchBuffers::kPackedSlot, rowBytes, height);
+    if (buffer != nullptr) {
+        *scratchStride = static_cast<int32_t>(rowBytes);
+        Y41PToPacked422(source, sourceStride, buffer, *scratchStride, order, width, height);
+    }
+    return buffer;
+}
+
+HRESULT ToPlanar(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
+                 int32_t width, int32_t height, ScratchBuffers* scratch, bool yv12) {
+    const int32_t groupWidth = GroupWidth(width);
+    if (groupWidth == 0) {
+        return S_OK;
+    }
+    int32_t stride = 0;
+    const uint8_t* uyvy = ToPackedScratch(source, sourceStride, width, height, kUYVYGroup, scratch, &stride);
+    if (uyvy == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    const PlanarPlanes planes = LocatePlanes(destination, destinationStride, height, yv12);
+    uint8_t* const targets[3] = {planes.y, planes.u, planes.v};
+    const int32_t strides[3] = {planes.lumaStride, planes.chromaStride, planes.chromaStride};
+    return FromKernel(
+        ActiveKernelTable().UYVYToPlanar420(uyvy, stride, targets, strides, groupWidth, height));
+}
+
+HRESULT ToRGB(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
+              int32_t width, int32_t height, ScratchBuffers* scratch, bool withAlpha) {
+    const int32_t groupWidth = GroupWidth(width);
+    if (groupWidth == 0) {
+        return S_OK;
+    }
+    int32_t stride = 0;
+    const uint8_t* yuy2 = ToPackedScratch(source, sourceStride, width, height, kYUY2Group, scratch, &stride);
+    if (yuy2 == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    const kernels::KernelTable& table = ActiveKernelTable();
+    return FromKernel(
+        withAlpha ? table.YUY2ToBGRA32(yuy2, stride, destination, destinationStride, groupWidth, height, 255)
+                  : table.YUY2ToBGR24(yuy2, stride, destination, destinationStride, groupWidth, height));
+}
+
+}  // namespace
+
+KORVEL_ROUTINE(Y41PToUYVY) {
+    (void)scratch;
+    Y41PToPacked422(source, sourceStride, destination, destinationStride, kUYVYGroup, width, height);
+    return S_OK;
+}
+
+KORVEL_ROUTINE(Y41PToYUY2) {
+    (void)scratch;
+    Y41PToPacked422(source, sourceStride, destination, destinationStride, kYUY2Group, width, height);
+    return S_OK;
+}
+
+KORVEL_ROUTINE(Y41PToYVYU) {
+    (void)scratch;
+    Y41PToPacked422(source, sourceStride, destination, destinationStride, kYVYUGroup, width, height);
+    return S_OK;
+}
+
+KORVEL_ROUTINE(Y41PToYV12) {
+    return ToPlanar(source, sourceStride, destination, destinationStride, width, height, scratch, true);
+}
+
+KORVEL_ROUTINE(Y41PToI420) {
+    return ToPlanar(source, sourceStride, destination, destinationStride, width, height, scratch, false);
+}
+
+KORVEL_ROUTINE(Y41PToRGB32) {
+    return ToRGB(source, sourceStride, destination, destinationStride, width, height, scratch, true);
+}
+
+KORVEL_ROUTINE(Y41PToRGB24) {
+    return ToRGB(source, sourceStride, destination, destinationStride, width, height, scratch, false);
+}
+
+KORVEL_ROUTINE(Y41PToY800) {
+    (void)scratch;
+    Y41PToGrey(source, sourceStride, destination, destinationStride, width, height);
+    return S_OK;
+}
+
+KORVEL_ROUTINE(Y41PToRGB8) {
+    (void)scratch;
+    Y41PToGrey(source, sourceStride, destination, destinationStride, width, height);
+    return S_OK;
+}
+
+}  // namespace routines

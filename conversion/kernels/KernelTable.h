@@ -1,0 +1,92 @@
+// The pixel kernels, reached only through a table of function pointers so a
+// table of vector variants can replace the portable one without touching the
+// routines. Every kernel validates its own arguments and writes nothing when it
+// refuses them.
+#pragma once
+
+#include <cstdint>
+
+namespace kernels {
+
+// Kernel results.
+enum KernelStatus : int32_t {
+    kSuccess = 0,
+    kOddSizeConverted = 35,  // 4:2:0 kernels: odd width or height, even part done
+    kNullPointer = -8,
+    kBelowMinimumSize = -6,
+    kBadStride = -14,
+    kBadChannelIndex = -60,
+};
+
+// Plane pointers and strides of a 4:2:0 picture, always in the order Y, U, V
+// unless a kernel says otherwise.
+typedef const uint8_t* const ConstPlanes[3];
+typedef uint8_t* const Planes[3];
+typedef const int32_t PlaneStrides[3];
+
+struct KernelTable {
+    int32_t (*CopyPlane8)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t width, int32_t height);
+    int32_t (*FillPlane8)(uint8_t value, uint8_t* destination, int32_t destinationStride, int32_t width,
+                          int32_t height);
+    int32_t (*MergePlanes3)(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                            int32_t destinationStride, int32_t width, int32_t height);
+    int32_t (*MergePlanes4)(const uint8_t* const sources[4], const int32_t sourceStrides[4],
+                            uint8_t* destination, int32_t destinationStride, int32_t width, int32_t height);
+    // In place: pixel bytes 0, 1, 2 become the old bytes table[0], table[1], table[2].
+    int32_t (*ReorderChannels3)(uint8_t* pixels, int32_t stride, int32_t width, int32_t height,
+                                const uint8_t table[3]);
+    int32_t (*Planar420ToYUY2)(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                               int32_t destinationStride, int32_t width, int32_t height);
+    int32_t (*Planar420ToUYVY)(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                               int32_t destinationStride, int32_t width, int32_t height);
+    int32_t (*YUY2ToPlanar420)(const uint8_t* source, int32_t sourceStride, Planes destinations,
+                               PlaneStrides destinationStrides, int32_t width, int32_t height);
+    int32_t (*UYVYToPlanar420)(const uint8_t* source, int32_t sourceStride, Planes destinations,
+                               PlaneStrides destinationStrides, int32_t width, int32_t height);
+    int32_t (*SwapBytePairs)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                             int32_t destinationStride, int32_t width, int32_t height);
+    int32_t (*BGR24ToYUY2)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                           int32_t destinationStride, int32_t width, int32_t height);
+    int32_t (*BGRA32ToYUY2)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                            int32_t destinationStride, int32_t width, int32_t height);
+    // The two entry points of each RGB to 4:2:0 kernel: planes in memory order
+    // Y, U, V (I420) or Y, V, U (YV12).
+    int32_t (*BGR24ToPlanar420I420)(const uint8_t* source, int32_t sourceStride, Planes destinations,
+                                    PlaneStrides destinationStrides, int32_t width, int32_t height);
+    int32_t (*BGR24ToPlanar420YV12)(const uint8_t* source, int32_t sourceStride, Planes destinations,
+                                    PlaneStrides destinationStrides, int32_t width, int32_t height);
+    int32_t (*BGRA32ToPlanar420I420)(const uint8_t* source, int32_t sourceStride, Planes destinations,
+                                     PlaneStrides destinationStrides, int32_t width, int32_t height);
+    int32_t (*BGRA32ToPlanar420YV12)(const uint8_t* source, int32_t sourceStride, Planes destinations,
+                                     PlaneStrides destinationStrides, int32_t width, int32_t height);
+    int32_t (*BGR24ToGrey)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                           int32_t destinationStride, int32_t width, int32_t height);
+    int32_t (*BGRA32ToGrey)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                            int32_t destinationStride, int32_t width, int32_t height);
+    int32_t (*UYVYToRGBTriplets)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                 int32_t destinationStride, int32_t width, int32_t height);
+    int32_t (*UYVYToBGRA32)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                            int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha);
+    int32_t (*YUY2ToBGR24)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                           int32_t destinationStride, int32_t width, int32_t height);
+    int32_t (*YUY2ToBGRA32)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                            int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha);
+    int32_t (*Planar420ToBGR24)(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                                int32_t destinationStride, int32_t width, int32_t height);
+};
+
+// The portable reference variants; the yardstick for any faster table.
+const KernelTable& PortableKernelTable();
+
+// The table the routines use. Chosen once by SelectKernelTable and read on
+// every call; a test may force a table with ForceKernelTable.
+const KernelTable& ActiveKernelTable();
+
+// Picks the table for this processor. Today only the portable table exists.
+void SelectKernelTable();
+
+// Replaces the active table (null restores the selection); for tests only.
+void ForceKernelTable(const KernelTable* table);
+
+}  // namespace kernels

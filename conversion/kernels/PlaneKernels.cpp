@@ -1,0 +1,136 @@
+// Byte-moving kernels: plane copies and fills, plane interleaving, in-place
+// channel reordering and the 16-bit pair swap.
+#include <cstring>
+
+#include "conversion/kernels/PortableKernels.h"
+
+namespace kernels {
+
+int32_t CopyPlane8_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                            int32_t destinationStride, int32_t width, int32_t height) {
+    if (source == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    if (width < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    for (int32_t row = 0; row < height; ++row) {
+        std::memcpy(RowAt(destination, destinationStride, row), RowAt(source, sourceStride, row),
+                    static_cast<size_t>(width));
+    }
+    return kSuccess;
+}
+
+int32_t FillPlane8_Portable(uint8_t value, uint8_t* destination, int32_t destinationStride, int32_t width,
+                            int32_t height) {
+    if (destination == nullptr) {
+        return kNullPointer;
+    }
+    if (width < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    for (int32_t row = 0; row < height; ++row) {
+        std::memset(RowAt(destination, destinationStride, row), value, static_cast<size_t>(width));
+    }
+    return kSuccess;
+}
+
+int32_t MergePlanes3_Portable(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                              int32_t destinationStride, int32_t width, int32_t height) {
+    if (sources == nullptr || sourceStrides == nullptr || sources[0] == nullptr || sources[1] == nullptr ||
+        sources[2] == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    if (width < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* first = RowAt(sources[0], sourceStrides[0], row);
+        const uint8_t* second = RowAt(sources[1], sourceStrides[1], row);
+        const uint8_t* third = RowAt(sources[2], sourceStrides[2], row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t x = 0; x < width; ++x) {
+            out[3 * x] = first[x];
+            out[3 * x + 1] = second[x];
+            out[3 * x + 2] = third[x];
+        }
+    }
+    return kSuccess;
+}
+
+int32_t MergePlanes4_Portable(const uint8_t* const sources[4], const int32_t sourceStrides[4],
+                              uint8_t* destination, int32_t destinationStride, int32_t width,
+                              int32_t height) {
+    if (sources == nullptr || sourceStrides == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    for (int plane = 0; plane < 4; ++plane) {
+        if (sources[plane] == nullptr) {
+            return kNullPointer;
+        }
+    }
+    if (width < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    for (int32_t row = 0; row < height; ++row) {
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int plane = 0; plane < 4; ++plane) {
+            const uint8_t* in = RowAt(sources[plane], sourceStrides[plane], row);
+            for (int32_t x = 0; x < width; ++x) {
+                out[4 * x + plane] = in[x];
+            }
+        }
+    }
+    return kSuccess;
+}
+
+int32_t ReorderChannels3_Portable(uint8_t* pixels, int32_t stride, int32_t width, int32_t height,
+                                  const uint8_t table[3]) {
+    if (pixels == nullptr || table == nullptr) {
+        return kNullPointer;
+    }
+    if (width < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    if (stride < 1) {
+        return kBadStride;
+    }
+    if (table[0] > 2 || table[1] > 2 || table[2] > 2) {
+        return kBadChannelIndex;
+    }
+    for (int32_t row = 0; row < height; ++row) {
+        uint8_t* pixel = RowAt(pixels, stride, row);
+        for (int32_t x = 0; x < width; ++x, pixel += 3) {
+            const uint8_t old[3] = {pixel[0], pixel[1], pixel[2]};
+            pixel[0] = old[table[0]];
+            pixel[1] = old[table[1]];
+            pixel[2] = old[table[2]];
+        }
+    }
+    return kSuccess;
+}
+
+int32_t SwapBytePairs_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                               int32_t destinationStride, int32_t width, int32_t height) {
+    if (source == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    if (width < 2 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    // One 16-bit pair per pixel: a lone last pixel of an odd width keeps its
+    // luma and its one chroma byte.
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t x = 0; x < width; ++x) {
+            const uint8_t first = in[2 * x];
+            const uint8_t second = in[2 * x + 1];
+            out[2 * x] = second;
+            out[2 * x + 1] = first;
+        }
+    }
+    return kSuccess;
+}
+
+}  // namespace kernels

@@ -1,0 +1,71 @@
+// Declarations of the portable kernel variants that fill PortableKernelTable.
+// Routines never call these directly; they go through the active table.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "conversion/kernels/KernelTable.h"
+
+namespace kernels {
+
+// Row r of a plane; the product is formed in pointer width so tall pictures
+// with large strides cannot overflow 32 bits.
+inline const uint8_t* RowAt(const uint8_t* base, int32_t stride, int32_t row) {
+    return base + static_cast<ptrdiff_t>(stride) * row;
+}
+inline uint8_t* RowAt(uint8_t* base, int32_t stride, int32_t row) {
+    return base + static_cast<ptrdiff_t>(stride) * row;
+}
+
+int32_t CopyPlane8_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                            int32_t destinationStride, int32_t width, int32_t height);
+int32_t FillPlane8_Portable(uint8_t value, uint8_t* destination, int32_t destinationStride, int32_t width,
+                            int32_t height);
+int32_t MergePlanes3_Portable(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                              int32_t destinationStride, int32_t width, int32_t height);
+int32_t MergePlanes4_Portable(const uint8_t* const sources[4], const int32_t sourceStrides[4],
+                              uint8_t* destination, int32_t destinationStride, int32_t width, int32_t height);
+int32_t ReorderChannels3_Portable(uint8_t* pixels, int32_t stride, int32_t width, int32_t height,
+                                  const uint8_t table[3]);
+int32_t SwapBytePairs_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                               int32_t destinationStride, int32_t width, int32_t height);
+
+int32_t Planar420ToYUY2_Portable(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                                 int32_t destinationStride, int32_t width, int32_t height);
+int32_t Planar420ToUYVY_Portable(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                                 int32_t destinationStride, int32_t width, int32_t height);
+int32_t YUY2ToPlanar420_Portable(const uint8_t* source, int32_t sourceStride, Planes destinations,
+                                 PlaneStrides destinationStrides, int32_t width, int32_t height);
+int32_t UYVYToPlanar420_Portable(const uint8_t* source, int32_t sourceStride, Planes destinations,
+                                 PlaneStrides destinationStrides, int32_t width, int32_t height);
+
+int32_t BGR24ToYUY2_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                             int32_t destinationStride, int32_t width, int32_t height);
+int32_t BGRA32ToYUY2_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                              int32_t destinationStride, int32_t width, int32_t height);
+int32_t BGR24ToPlanar420I420_Portable(const uint8_t* source, int32_t sourceStride, Planes destinations,
+                                      PlaneStrides destinationStrides, int32_t width, int32_t height);
+int32_t BGR24ToPlanar420YV12_Portable(const uint8_t* source, int32_t sourceStride, Planes destinations,
+                                      PlaneStrides destinationStrides, int32_t width, int32_t height);
+int32_t BGRA32ToPlanar420I420_Portable(const uint8_t* source, int32_t sourceStride, Planes destinations,
+                                       PlaneStrides destinationStrides, int32_t width, int32_t height);
+int32_t BGRA32ToPlanar420YV12_Portable(const uint8_t* source, int32_t sourceStride, Planes destinations,
+                                       PlaneStrides destinationStrides, int32_t width, int32_t height);
+int32_t BGR24ToGrey_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                             int32_t destinationStride, int32_t width, int32_t height);
+int32_t BGRA32ToGrey_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                              int32_t destinationStride, int32_t width, int32_t height);
+
+int32_t UYVYToRGBTriplets_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                   int32_t destinationStride, int32_t width, int32_t height);
+int32_t UYVYToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                              int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha);
+int32_t YUY2ToBGR24_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                             int32_t destinationStride, int32_t width, int32_t height);
+int32_t YUY2ToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                              int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha);
+int32_t Planar420ToBGR24_Portable(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                                  int32_t destinationStride, int32_t width, int32_t height);
+
+}  // namespace kernels
