@@ -56,6 +56,7 @@ CUnknown* WINAPI CKorvelGenICamSourceFilter::CreateInstance(LPUNKNOWN outer, HRE
 CKorvelGenICamSourceFilter::CKorvelGenICamSourceFilter(LPUNKNOWN outer, HRESULT* result, const TCHAR* name,
                                                        REFCLSID clsid)
     : CBaseFilter(name, outer, &m_stateLock, clsid),
+      CPersistStream(clsid),
       m_capturePin(nullptr),
       m_previewPin(nullptr),
       m_negotiator(nullptr) {
@@ -125,6 +126,7 @@ CKorvelGenICamSourceFilter::~CKorvelGenICamSourceFilter() {
         CAutoLock cameraLock(&m_cameraLock);
         m_camera.SelectCameraByID(L"");
     }
+    ReleaseControls();
     delete m_capturePin;
     m_capturePin = nullptr;
     delete m_previewPin;
@@ -144,8 +146,18 @@ STDMETHODIMP CKorvelGenICamSourceFilter::NonDelegatingQueryInterface(REFIID riid
     if (riid == IID_IKorvelGenICamConfigControl) {
         return GetInterface(static_cast<IKorvelGenICamConfigControl*>(this), ppv);
     }
-    // The camera and video-processing controls, the property pages,
-    // persistence and IAMVideoControl are answered once they exist.
+    if (riid == IID_IAMVideoProcAmp || riid == IID_IAMCameraControl) {
+        return QueryControl(riid, ppv);
+    }
+    if (riid == IID_ISpecifyPropertyPages) {
+        return GetInterface(static_cast<ISpecifyPropertyPages*>(this), ppv);
+    }
+    if (riid == IID_IPersistStream) {
+        return GetInterface(static_cast<IPersistStream*>(this), ppv);
+    }
+    if (riid == IID_IAMVideoControl) {
+        return GetInterface(static_cast<IAMVideoControl*>(this), ppv);
+    }
     return CBaseFilter::NonDelegatingQueryInterface(riid, ppv);
 }
 

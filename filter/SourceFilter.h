@@ -13,17 +13,25 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "Camera/KorvelCamera.h"
 #include "baseclasses/BaseClasses.h"
+#include "baseclasses/PersistStream.h"
 #include "KorvelGenICamSource_h.h"
 
+class CAMCameraControl;
+class CAMVideoProcAmp;
 class CKorvelGenICamCapturePin;
 class CKorvelGenICamPreviewPin;
 class FormatNegotiator;
 
 class CKorvelGenICamSourceFilter : public CBaseFilter,
                                    public IKorvelGenICamSource,
-                                   public IKorvelGenICamConfigControl {
+                                   public IKorvelGenICamConfigControl,
+                                   public ISpecifyPropertyPages,
+                                   public CPersistStream,
+                                   public IAMVideoControl {
   public:
     // The class factory's creation function: a new filter, or NULL with the
     // failure in *result (no object at all when memory runs out).
@@ -58,6 +66,27 @@ class CKorvelGenICamSourceFilter : public CBaseFilter,
     STDMETHODIMP RemoveCallback(LONG Cookie) override;
     STDMETHODIMP IsConfigCallbackSet(LONG Cookie, VARIANT_BOOL* IsSet) override;
 
+    // IPersist, reached through both IBaseFilter and IPersistStream.
+    STDMETHODIMP GetClassID(CLSID* pClsid) override;
+
+    // ISpecifyPropertyPages (PropertyPages.cpp)
+    STDMETHODIMP GetPages(CAUUID* pPages) override;
+
+    // CPersistStream: the selected camera's identifier (PersistedState.cpp).
+    int SizeMax() override;
+    HRESULT WriteToStream(IStream* pStream) override;
+    HRESULT ReadFromStream(IStream* pStream) override;
+
+    // IAMVideoControl (VideoControl.cpp)
+    STDMETHODIMP GetCaps(IPin* pPin, LONG* pCapsFlags) override;
+    STDMETHODIMP SetMode(IPin* pPin, LONG Mode) override;
+    STDMETHODIMP GetMode(IPin* pPin, LONG* Mode) override;
+    STDMETHODIMP GetCurrentActualFrameRate(IPin* pPin, LONGLONG* ActualFrameRate) override;
+    STDMETHODIMP GetMaxAvailableFrameRate(IPin* pPin, LONG iIndex, SIZE Dimensions,
+                                          LONGLONG* MaxAvailableFrameRate) override;
+    STDMETHODIMP GetFrameRateList(IPin* pPin, LONG iIndex, SIZE Dimensions, LONG* ListSize,
+                                  LONGLONG** FrameRates) override;
+
   private:
     // Writes *result only on failure; a failed filter is for CreateInstance
     // to destroy.
@@ -66,6 +95,11 @@ class CKorvelGenICamSourceFilter : public CBaseFilter,
     // Steps of the construction under the camera lock.
     HRESULT OpenFirstCamera();
     HRESULT CreatePins(HRESULT* result);
+    // Whether the open camera's TriggerMode reads "On"; call with the camera
+    // lock held (VideoControl.cpp).
+    bool IsTriggerModeOn();
+    // The state the graph last set, read without the state lock.
+    FILTER_STATE StateWithoutLock() const;
 
     CCritSec m_stateLock;
     CKorvelGenICamCapturePin* m_capturePin;
@@ -73,4 +107,14 @@ class CKorvelGenICamSourceFilter : public CBaseFilter,
     FormatNegotiator* m_negotiator;
     CCritSec m_cameraLock;
     CKorvelCamera m_camera;
+
+    // The camera and video-processing controls (FilterControls.cpp): made on
+    // the first request for their interface, one reference held by the filter,
+    // detached and released when it is destroyed. The lock guards only their
+    // creation.
+    HRESULT QueryControl(REFIID riid, void** ppv);
+    void ReleaseControls();
+    CCritSec m_controlsLock;
+    std::atomic<CAMVideoProcAmp*> m_videoProcAmp{nullptr};
+    std::atomic<CAMCameraControl*> m_cameraControl{nullptr};
 };

@@ -1,0 +1,78 @@
+#include "KernelCost.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "bench/pipeline/CpuClock.h"
+#include "conversion/ConversionEngine.h"
+
+namespace {
+
+bool MeasureOne(ConversionEngine& engine, const std::vector<uint8_t>& source, int width, int height,
+                VideoFormatId destinationFormat, double minimumSeconds, KernelCost* cost,
+                std::string* error) {
+    const int64_t rowBytes = VideoFormatCatalogue::MinimumRowBytes(destinationFormat, width);
+    if (rowBytes <= 0) {
+        *error = "no row size for the destination format";
+        return false;
+    }
+    const int32_t stride = static_cast<int32_t>((rowBytes + 3) / 4 * 4);  // DIB rows
+    std::vector<uint8_t> destination(static_cast<size_t>(stride) * height);
+    const auto convert = [&]() {
+        return engine.ConvertFrame(source.data(), static_cast<int64_t>(source.size()), width, height, width,
+                                   VideoFormat::BYRG, destination.data(),
+                                   static_cast<int64_t>(destination.size()), width, height, stride,
+                                   destinationFormat);
+    };
+    HRESULT hr = convert();  // warms the caches and the scratch buffers
+    if (FAILED(hr)) {
+        char text[96];
+        std::snprintf(text, sizeof(text), "ConvertFrame failed, 0x%08lX", static_cast<unsigned long>(hr));
+        *error = text;
+        return false;
+    }
+    const HANDLE thread = GetCurrentThread();
+    const double cpuStart = ThreadCpuSeconds(thread);
+    const double wallStart = WallSeconds();
+    int frames = 0;
+    double wall = 0.0;
+    do {
+        hr = convert();
+        if (FAILED(hr)) {
+            *error = "ConvertFrame failed while timing";
+            return false;
+        }
+        ++frames;
+        wall = WallSeconds() - wallStart;
+    } while (wall < minimumSeconds || frames < 10);
+    const double cpu = ThreadCpuSeconds(thread) - cpuStart;
+    if (cpuStart < 0.0 || cpu < 0.0) {
+        *error = "GetThreadTimes failed";
+        return false;
+    }
+    cost->frames = frames;
+    cost->cpuSeconds = cpu / frames;
+    cost->wallSeconds = wall / frames;
+    return true;
+}
+
+}  // namespace
+
+bool MeasureKernelCosts(int width, int height, double minimumSeconds, KernelCosts* costs,
+                        std::string* error) {
+    ConversionEngine engine;
+    // A Bayer mosaic with detail everywhere, so no kernel meets only flat areas.
+    std::vector<uint8_t> source(static_cast<size_t>(width) * height);
+    uint32_t state = 0x12345678u;
+    for (uint8_t& value : source) {
+        state = state * 1664525u + 1013904223u;
+        value = static_cast<uint8_t>(state >> 24);
+    }
+    return MeasureOne(engine, source, width, height, VideoFormat::RGB24, minimumSeconds, &costs->toRgb24,
+                      error) &&
+           MeasureOne(engine, source, width, height, VideoFormat::Y800, minimumSeconds, &costs->toY800,
+                      error);
+}
