@@ -2,7 +2,9 @@
 
 #include <atomic>
 
+#include "conversion/kernels/CpuFeatures.h"
 #include "conversion/kernels/PortableKernels.h"
+#include "conversion/kernels/SimdKernels.h"
 
 namespace kernels {
 
@@ -34,6 +36,29 @@ const KernelTable kPortable = {
     Planar420ToBGR24_Portable,
 };
 
+// The four level tables, 0 to 3. A level without a variant of its own for a
+// kernel keeps the entry of the level below, ending at the portable one.
+struct LevelTables {
+    KernelTable levels[4];
+    LevelTables() {
+        levels[0] = kPortable;
+        levels[1] = levels[0];  // SSE3: no variants of its own yet.
+        levels[2] = levels[1];  // SSSE3
+#if defined(KORVEL_X86_KERNELS)
+        levels[2].BGR24ToGrey = BGR24ToGrey_SSSE3;
+#endif
+        levels[3] = levels[2];  // SSE4.1
+#if defined(KORVEL_X86_KERNELS)
+        levels[3].YUY2ToBGR24 = YUY2ToBGR24_SSE41;
+#endif
+    }
+};
+
+const LevelTables& Levels() {
+    static const LevelTables tables;
+    return tables;
+}
+
 // Written during engine construction, before any conversion runs; atomic so a
 // later engine built on another thread reads a whole pointer.
 std::atomic<const KernelTable*> selected{&kPortable};
@@ -43,6 +68,13 @@ std::atomic<const KernelTable*> forced{nullptr};
 
 const KernelTable& PortableKernelTable() {
     return kPortable;
+}
+
+const KernelTable& KernelTableForLevel(int32_t level) {
+    if (level < 0) {
+        level = 0;
+    }
+    return Levels().levels[level > 3 ? 3 : level];
 }
 
 const KernelTable& ActiveKernelTable() {
@@ -55,7 +87,9 @@ const KernelTable& ActiveKernelTable() {
 
 void SelectKernelTable() {
     // Every selection gives the same answer, so repeating it per engine is harmless.
-    selected.store(&kPortable, std::memory_order_release);
+    const int32_t level = ChooseCpuLevel();
+    RecordCpuLevel(level);
+    selected.store(&Levels().levels[level], std::memory_order_release);
 }
 
 void ForceKernelTable(const KernelTable* table) {

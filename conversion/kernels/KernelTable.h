@@ -83,7 +83,12 @@ const KernelTable& PortableKernelTable();
 // every call; a test may force a table with ForceKernelTable.
 const KernelTable& ActiveKernelTable();
 
-// Picks the table for this processor. Today only the portable table exists.
+// The table of one processor level, 0 (portable) to 3 (SSE4.1); a level
+// outside 0 to 3 is clamped. Only a level the processor has may be used.
+const KernelTable& KernelTableForLevel(int32_t level);
+
+// Picks the table for this processor's level (see CpuFeatures.h), lowered by
+// the environment variable KORVEL_CPU_LEVEL.
 void SelectKernelTable();
 
 // Replaces the active table (null restores the selection); for tests only.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "conversion/ConversionEngine.h"
+#include "conversion/kernels/CpuFeatures.h"
 #include "conversion/kernels/KernelTable.h"
 
 namespace {
@@ -243,7 +244,7 @@ TEST(KernelDispatch, RoutinesGoThroughTheActiveTable) {
     ForceKernelTable(nullptr);
     EXPECT_EQ(copyCalls, 1);
     EXPECT_EQ(copy, grey);
-    EXPECT_EQ(&ActiveKernelTable(), &PortableKernelTable());
+    EXPECT_EQ(&ActiveKernelTable(), &KernelTableForLevel(CpuLevel()));
 }
 
 }  // namespace

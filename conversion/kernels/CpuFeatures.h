@@ -1,0 +1,38 @@
+// The processor's features and the level of kernel variants chosen from them.
+#pragma once
+
+#include <cstdint>
+
+namespace kernels {
+
+// Bits of the feature mask, from cpuid leaf 1.
+enum CpuFeature : uint64_t {
+    kFeatureMMX = 1u << 0,    // EDX bit 23
+    kFeatureSSE = 1u << 1,    // EDX bit 25
+    kFeatureSSE2 = 1u << 2,   // EDX bit 26
+    kFeatureSSE3 = 1u << 3,   // ECX bit 0
+    kFeatureSSSE3 = 1u << 4,  // ECX bit 9
+    kFeatureMOVBE = 1u << 5,  // ECX bit 22
+    kFeatureSSE41 = 1u << 6,  // ECX bit 19
+    kFeatureSSE42 = 1u << 7,  // ECX bit 20
+};
+
+// Computed once from cpuid leaf 1 and cached; zero on a processor without cpuid.
+uint64_t CpuFeatureMask();
+
+// The level the processor supports, 0 to 3: 3 with SSE4.1, 2 with SSSE3, 1
+// with SSE3, else 0. The environment is not consulted.
+int32_t ProcessorCpuLevel();
+
+// The level the processor supports, lowered (never raised) by the environment
+// variable KORVEL_CPU_LEVEL when it holds a single digit 0 to 3.
+int32_t ChooseCpuLevel();
+
+// The level and MOVBE flag written by the last SelectKernelTable (0 before it).
+int32_t CpuLevel();
+int32_t CpuHasMovbe();
+
+// Records the level chosen by the table selection; MOVBE is set at level 2 only.
+void RecordCpuLevel(int32_t level);
+
+}  // namespace kernels
