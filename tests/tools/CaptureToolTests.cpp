@@ -146,6 +146,9 @@ TEST(CaptureTool, UnwritableFileFailsBeforeTouchingTheDevice) {
 }
 
 TEST(CaptureTool, UnknownDeviceFailsWithNoDeviceCode) {
+    // With the filter registered the tool has devices to look through, and
+    // must name the one it did not find.
+    ASSERT_TRUE(FilterRegistered()) << "KorvelGenICamSource.ax could not be registered in this prefix";
     const ChildResult byName = RunTool(L"--device \"No Such Camera\" --seconds 1");
     EXPECT_EQ(3u, byName.exitCode) << byName.output;
     EXPECT_NE(std::string::npos, byName.output.find("No Such Camera")) << byName.output;
@@ -154,9 +157,7 @@ TEST(CaptureTool, UnknownDeviceFailsWithNoDeviceCode) {
 }
 
 TEST(CaptureTool, ListsTheRegisteredFilter) {
-    if (!FilterRegistered()) {
-        GTEST_SKIP() << "KorvelGenICamSource.ax is not registered in this prefix";
-    }
+    ASSERT_TRUE(FilterRegistered()) << "KorvelGenICamSource.ax could not be registered in this prefix";
     const ChildResult result = RunTool(L"--list");
     EXPECT_EQ(0u, result.exitCode);
     EXPECT_NE(std::string::npos, result.output.find("Korvel GenICam Source")) << result.output;
@@ -167,9 +168,7 @@ TEST(CaptureTool, ListsTheRegisteredFilter) {
 }
 
 TEST(CaptureTool, RefusedFormatsFailWithFormatCode) {
-    if (!FilterRegistered()) {
-        GTEST_SKIP() << "KorvelGenICamSource.ax is not registered in this prefix";
-    }
+    ASSERT_TRUE(FilterRegistered()) << "KorvelGenICamSource.ax could not be registered in this prefix";
     const ChildResult unknown = RunTool(L"--format NV21 --seconds 1 --quiet");
     EXPECT_EQ(4u, unknown.exitCode) << unknown.output;
     EXPECT_NE(std::string::npos, unknown.output.find("does not offer NV21")) << unknown.output;
@@ -180,9 +179,7 @@ TEST(CaptureTool, RefusedFormatsFailWithFormatCode) {
 }
 
 TEST(CaptureTool, RecordsAnAviAndASnapshot) {
-    if (!FilterRegistered()) {
-        GTEST_SKIP() << "KorvelGenICamSource.ax is not registered in this prefix";
-    }
+    ASSERT_TRUE(FilterRegistered()) << "KorvelGenICamSource.ax could not be registered in this prefix";
     const std::wstring avi = TempPath(L"korvel-capture-test.avi");
     const std::wstring bmp = TempPath(L"korvel-capture-test.bmp");
     DeleteFileW(avi.c_str());
