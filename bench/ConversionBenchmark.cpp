@@ -2,7 +2,7 @@
 // thread, beside libyuv and OpenCV where they offer the same conversion. Only
 // measures; prints one table.
 //
-//   bench_conversion [milliseconds per measurement, default 20]
+//   bench_conversion [milliseconds per measurement, default 20] [name filter]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -65,18 +65,34 @@ struct Picture {
     uint8_t* V() { return bytes.data() + width * height + (format == YV12 ? 0 : (width / 2) * (height / 2)); }
 };
 
-double SecondsPerRun(const std::function<void()>& run, double minimumSeconds) {
+// The contenders of one conversion (memcpy, the engine, the baselines) are
+// measured in turns: five rounds, each giving every contender a batch of at
+// least a fifth of 'minimumSeconds', and each keeps its fastest batch. Other
+// processes on the machine only ever slow a batch down, and taking turns
+// spreads their load over all contenders alike.
+std::vector<double> SecondsPerRun(const std::vector<std::function<void()>>& runs, double minimumSeconds) {
     using Clock = std::chrono::steady_clock;
-    run();  // warm caches and scratch buffers
-    int runs = 0;
-    const Clock::time_point start = Clock::now();
-    double elapsed = 0.0;
-    do {
-        run();
-        ++runs;
-        elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    } while (elapsed < minimumSeconds || runs < 2);
-    return elapsed / runs;
+    std::vector<double> best(runs.size(), 0.0);
+    for (const std::function<void()>& run : runs) {
+        run();  // warm caches and scratch buffers
+    }
+    for (int round = 0; round < 5; ++round) {
+        for (size_t contender = 0; contender < runs.size(); ++contender) {
+            int count = 0;
+            const Clock::time_point start = Clock::now();
+            double elapsed = 0.0;
+            do {
+                runs[contender]();
+                ++count;
+                elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+            } while (elapsed < minimumSeconds / 5 || count < 2);
+            const double perRun = elapsed / count;
+            if (round == 0 || perRun < best[contender]) {
+                best[contender] = perRun;
+            }
+        }
+    }
+    return best;
 }
 
 #ifdef KORVEL_HAVE_LIBYUV
@@ -298,10 +314,23 @@ void PrintCell(const Measurement& measurement, double pixels, double memcpySecon
     std::printf(" %9.1f %7.3f", pixels / measurement.seconds / 1e6, memcpySeconds / measurement.seconds);
 }
 
+// The goals: at least as fast as the faster of libyuv and OpenCV where either
+// offers the conversion, and at least this share of memcpy's speed on the
+// same bytes.
+constexpr double kMemcpyShareGoal = 0.25;
+
+struct Misses {
+    int conversions = 0;
+    int baseline = 0;
+    int memcpy = 0;
+    int either = 0;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const double minimumSeconds = (argc > 1 ? std::max(1.0, std::atof(argv[1])) : 20.0) / 1000.0;
+    const char* only = argc > 2 ? argv[2] : nullptr;  // measure only names containing this
 #ifdef KORVEL_HAVE_OPENCV
     cv::setNumThreads(1);
 #endif
@@ -312,15 +341,24 @@ int main(int argc, char** argv) {
     std::printf(
         "One thread. Mpix/s = million source pixels a second; xmemcpy = memcpy time of the larger of the\n");
     std::printf("source and destination frames divided by the conversion's time (1.0: as fast as memcpy).\n");
-    std::printf("Destinations of the engine are written as the pins write them (RGB bottom-up).\n\n");
-    std::printf("%-14s %-9s | %9s %7s | %9s %7s | %9s %7s\n", "conversion", "size", "engine", "xmemcpy",
-                "libyuv", "xmemcpy", "OpenCV", "xmemcpy");
+    std::printf("Destinations of the engine are written as the pins write them (RGB bottom-up).\n");
+    std::printf(
+        "xbest = engine speed over the faster of libyuv and OpenCV. MISS columns: 'best' below 1.0\n");
+    std::printf("xbest, 'mem' below %.2f xmemcpy. Each figure is the fastest of five batches, taken\n",
+                kMemcpyShareGoal);
+    std::printf("in turns with the other contenders of its row.\n\n");
+    std::printf("%-14s %-9s | %9s %7s | %9s %7s | %9s %7s | %6s %-9s\n", "conversion", "size", "engine",
+                "xmemcpy", "libyuv", "xmemcpy", "OpenCV", "xmemcpy", "xbest", "MISS");
 
     const int sizes[2][2] = {{640, 480}, {1920, 1080}};
+    Misses misses[2];
     for (const Conversion& conversion : kConversions) {
-        for (const auto& size : sizes) {
-            const int width = size[0];
-            const int height = size[1];
+        if (only != nullptr && std::strstr(conversion.name, only) == nullptr) {
+            continue;
+        }
+        for (int sizeIndex = 0; sizeIndex < 2; ++sizeIndex) {
+            const int width = sizes[sizeIndex][0];
+            const int height = sizes[sizeIndex][1];
             Picture source(conversion.from, width, height);
             Picture destination(conversion.to, width, height);
             for (uint8_t& value : source.bytes) {
@@ -328,36 +366,41 @@ int main(int argc, char** argv) {
             }
             std::vector<uint8_t> copyIn(std::max(source.bytes.size(), destination.bytes.size()));
             std::vector<uint8_t> copyOut(copyIn.size());
-            const double memcpySeconds = SecondsPerRun(
-                [&] { std::memcpy(copyOut.data(), copyIn.data(), copyIn.size()); }, minimumSeconds);
-
-            Measurement ours;
+            std::vector<std::function<void()>> runs;
+            runs.push_back([&] { std::memcpy(copyOut.data(), copyIn.data(), copyIn.size()); });
             HRESULT result = S_OK;
-            ours.seconds = SecondsPerRun(
-                [&] {
-                    result = engine.ConvertFrame(source.bytes.data(),
-                                                 static_cast<int64_t>(source.bytes.size()), width, height,
-                                                 source.stride, conversion.from, destination.bytes.data(),
-                                                 static_cast<int64_t>(destination.bytes.size()), width,
-                                                 height, destination.stride, conversion.to);
-                },
-                minimumSeconds);
-            ours.present = result == S_OK;
-
+            runs.push_back([&] {
+                result =
+                    engine.ConvertFrame(source.bytes.data(), static_cast<int64_t>(source.bytes.size()), width,
+                                        height, source.stride, conversion.from, destination.bytes.data(),
+                                        static_cast<int64_t>(destination.bytes.size()), width, height,
+                                        destination.stride, conversion.to);
+            });
+            Measurement ours;
             Measurement libyuvTime;
+            Measurement openCvTime;
+            size_t libyuvIndex = 0;
+            size_t openCvIndex = 0;
 #ifdef KORVEL_HAVE_LIBYUV
             if (std::function<void()> run = LibyuvRun(source, destination)) {
-                libyuvTime.seconds = SecondsPerRun(run, minimumSeconds);
-                libyuvTime.present = true;
+                libyuvIndex = runs.size();
+                runs.push_back(run);
             }
 #endif
-            Measurement openCvTime;
 #ifdef KORVEL_HAVE_OPENCV
             if (std::function<void()> run = OpenCvRun(source, destination)) {
-                openCvTime.seconds = SecondsPerRun(run, minimumSeconds);
-                openCvTime.present = true;
+                openCvIndex = runs.size();
+                runs.push_back(run);
             }
 #endif
+            const std::vector<double> seconds = SecondsPerRun(runs, minimumSeconds);
+            const double memcpySeconds = seconds[0];
+            ours.seconds = seconds[1];
+            ours.present = result == S_OK;
+            libyuvTime.present = libyuvIndex != 0;
+            libyuvTime.seconds = libyuvTime.present ? seconds[libyuvIndex] : 0.0;
+            openCvTime.present = openCvIndex != 0;
+            openCvTime.seconds = openCvTime.present ? seconds[openCvIndex] : 0.0;
             char sizeText[16];
             std::snprintf(sizeText, sizeof sizeText, "%dx%d", width, height);
             std::printf("%-14s %-9s |", conversion.name, sizeText);
@@ -367,9 +410,37 @@ int main(int argc, char** argv) {
             PrintCell(libyuvTime, pixels, memcpySeconds);
             std::printf(" |");
             PrintCell(openCvTime, pixels, memcpySeconds);
-            std::printf("\n");
+
+            double fastest = 0.0;  // the faster baseline's seconds, 0 without one
+            for (const Measurement* baseline : {&libyuvTime, &openCvTime}) {
+                if (baseline->present && (fastest == 0.0 || baseline->seconds < fastest)) {
+                    fastest = baseline->seconds;
+                }
+            }
+            const bool missesBaseline = ours.present && fastest > 0.0 && ours.seconds > fastest;
+            const bool missesMemcpy = !ours.present || memcpySeconds / ours.seconds < kMemcpyShareGoal;
+            if (fastest > 0.0 && ours.present) {
+                std::printf(" | %6.2f", fastest / ours.seconds);
+            } else {
+                std::printf(" | %6s", "-");
+            }
+            std::printf(" %-4s %-4s\n", missesBaseline ? "best" : "", missesMemcpy ? "mem" : "");
+            Misses& count = misses[sizeIndex];
+            ++count.conversions;
+            count.baseline += missesBaseline ? 1 : 0;
+            count.memcpy += missesMemcpy ? 1 : 0;
+            count.either += missesBaseline || missesMemcpy ? 1 : 0;
             std::fflush(stdout);
         }
+    }
+    std::printf("\n");
+    for (int sizeIndex = 0; sizeIndex < 2; ++sizeIndex) {
+        const Misses& count = misses[sizeIndex];
+        std::printf(
+            "%dx%d: %d conversions, %d miss a goal (%d slower than the best baseline, %d below %.2f "
+            "xmemcpy)\n",
+            sizes[sizeIndex][0], sizes[sizeIndex][1], count.conversions, count.either, count.baseline,
+            count.memcpy, kMemcpyShareGoal);
     }
     return 0;
 }

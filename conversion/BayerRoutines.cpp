@@ -1,72 +1,141 @@
 // Routines from the four Bayer families (BYBG with ORBY, BYGB, BYRG, BYGR). To
-// RGB24 the mosaic is demosaiced straight into the destination; to anything
-// else it is demosaiced into the RGB scratch slot (3-byte pixels, rows of
-// 4 x width bytes) and the RGB24 routine for that destination takes over.
+// RGB24 and RGB32 (alpha 255) the mosaic is demosaiced straight into the
+// destination. To anything else it is demosaiced in strips of rows into the RGB scratch slot (3-byte
+// pixels, rows of 4 x width bytes) and the RGB24 routine for that destination
+// converts each strip while it is still in the cache. Every destination row
+// depends only on its own demosaiced row (4:2:0: on its row pair), so the
+// strips give the bytes a whole-picture pass would.
 #include "conversion/BayerDemosaic.h"
 #include "conversion/RoutineDefinition.h"
 #include "conversion/RoutineSupport.h"
+#include "conversion/kernels/KernelTable.h"
+#include "conversion/kernels/PortableKernels.h"
 
 namespace routines {
 
 namespace {
 
-template <BayerPhase Phase, ConversionRoutine FromRGB24>
-HRESULT ThroughRGB24(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                     int32_t destinationStride, int32_t width, int32_t height, ScratchBuffers* scratch) {
+using kernels::RowAt;
+using support::FromKernel;
+
+// Rows of a strip: an even number (4:2:0 destinations take row pairs), as
+// many as fit in about 96 KB of scratch, between 2 and 64.
+int32_t StripRows(int32_t width) {
+    const int64_t rows = 98304 / (4 * static_cast<int64_t>(width));
+    return rows < 2 ? 2 : rows > 64 ? 64 : static_cast<int32_t>(rows & ~int64_t{1});
+}
+
+// The strip scratch: rowCount rows of 4 x width bytes in the RGB slot.
+uint8_t* ReserveStrip(ScratchBuffers* scratch, int32_t width, int32_t rowCount, int32_t* stride) {
     const int64_t rowBytes = 4 * static_cast<int64_t>(width);
-    uint8_t* bgr = support::ReserveScratch(scratch, ScratchBuffers::kRgbSlot, rowBytes, height);
-    if (bgr == nullptr) {
+    *stride = static_cast<int32_t>(rowBytes);
+    return support::ReserveScratch(scratch, ScratchBuffers::kRgbSlot, rowBytes, rowCount);
+}
+
+// Packed destinations: each strip through the RGB24 routine. The first strip
+// is the tallest, so a refusal or a failed reservation comes before anything
+// is written.
+template <BayerPhase Phase, ConversionRoutine FromRGB24>
+HRESULT InStrips(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
+                 int32_t width, int32_t height, ScratchBuffers* scratch) {
+    const int32_t stripRows = height < StripRows(width) ? height : StripRows(width);
+    int32_t stride = 0;
+    uint8_t* strip = ReserveStrip(scratch, width, stripRows, &stride);
+    if (strip == nullptr) {
         return E_OUTOFMEMORY;
     }
-    const int32_t stride = static_cast<int32_t>(rowBytes);
-    DemosaicBayer(source, sourceStride, bgr, stride, width, height, Phase);
-    return FromRGB24(bgr, stride, destination, destinationStride, width, height, scratch);
+    for (int32_t firstRow = 0; firstRow < height; firstRow += stripRows) {
+        const int32_t rows = height - firstRow < stripRows ? height - firstRow : stripRows;
+        HRESULT result =
+            DemosaicBayerRows(source, sourceStride, strip, stride, width, height, Phase, firstRow, rows);
+        if (SUCCEEDED(result)) {
+            result = FromRGB24(strip, stride, RowAt(destination, destinationStride, firstRow),
+                               destinationStride, width, rows, scratch);
+        }
+        if (FAILED(result)) {
+            return result;
+        }
+    }
+    return S_OK;
+}
+
+// 4:2:0 destinations: the planes are located once for the whole picture and
+// each strip of row pairs goes to the RGB24 to 4:2:0 kernel. A last row of
+// an odd height joins the strip before it, so no strip is a single row unless
+// the picture is (the kernel refuses it either way).
+template <BayerPhase Phase>
+HRESULT InStripsToPlanar(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                         int32_t destinationStride, int32_t width, int32_t height, ScratchBuffers* scratch,
+                         bool yv12) {
+    const int32_t stripRows = StripRows(width);
+    int32_t stride = 0;
+    uint8_t* strip = ReserveStrip(scratch, width, height <= stripRows + 1 ? height : stripRows + 1, &stride);
+    if (strip == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    // The kernel's YV12 entry takes the planes in memory order Y, V, U.
+    const support::PlanarPlanes planes = support::LocatePlanes(destination, destinationStride, height, yv12);
+    uint8_t* const first = planes.y;
+    uint8_t* const second = yv12 ? planes.v : planes.u;
+    uint8_t* const third = yv12 ? planes.u : planes.v;
+    const int32_t strides[3] = {planes.lumaStride, planes.chromaStride, planes.chromaStride};
+    const kernels::KernelTable& table = kernels::ActiveKernelTable();
+    HRESULT result = S_OK;
+    for (int32_t firstRow = 0; firstRow < height;) {
+        const int32_t left = height - firstRow;
+        const int32_t rows = left <= stripRows + 1 ? left : stripRows;
+        result = DemosaicBayerRows(source, sourceStride, strip, stride, width, height, Phase, firstRow, rows);
+        if (FAILED(result)) {
+            return result;
+        }
+        uint8_t* const targets[3] = {RowAt(first, strides[0], firstRow),
+                                     RowAt(second, strides[1], firstRow / 2),
+                                     RowAt(third, strides[2], firstRow / 2)};
+        const int32_t status = yv12
+                                   ? table.BGR24ToPlanar420YV12(strip, stride, targets, strides, width, rows)
+                                   : table.BGR24ToPlanar420I420(strip, stride, targets, strides, width, rows);
+        result = FromKernel(status);
+        if (FAILED(result)) {
+            return result;
+        }
+        firstRow += rows;
+    }
+    return result;
 }
 
 }  // namespace
 
+#define KORVEL_BAYER_STRIP_ROUTINE(Family, Phase, Target)                                                    \
+    KORVEL_ROUTINE(Family##To##Target) {                                                                     \
+        return InStrips<Phase, RGB24To##Target>(source, sourceStride, destination, destinationStride, width, \
+                                                height, scratch);                                            \
+    }
+
 #define KORVEL_BAYER_ROUTINES(Family, Phase)                                                                 \
     KORVEL_ROUTINE(Family##ToRGB24) {                                                                        \
         (void)scratch;                                                                                       \
-        DemosaicBayer(source, sourceStride, destination, destinationStride, width, height, Phase);           \
-        return S_OK;                                                                                         \
-    }                                                                                                        \
-    KORVEL_ROUTINE(Family##ToUYVY) {                                                                         \
-        return ThroughRGB24<Phase, RGB24ToUYVY>(source, sourceStride, destination, destinationStride, width, \
-                                                height, scratch);                                            \
-    }                                                                                                        \
-    KORVEL_ROUTINE(Family##ToYUY2) {                                                                         \
-        return ThroughRGB24<Phase, RGB24ToYUY2>(source, sourceStride, destination, destinationStride, width, \
-                                                height, scratch);                                            \
-    }                                                                                                        \
-    KORVEL_ROUTINE(Family##ToYVYU) {                                                                         \
-        return ThroughRGB24<Phase, RGB24ToYVYU>(source, sourceStride, destination, destinationStride, width, \
-                                                height, scratch);                                            \
-    }                                                                                                        \
-    KORVEL_ROUTINE(Family##ToYV12) {                                                                         \
-        return ThroughRGB24<Phase, RGB24ToYV12>(source, sourceStride, destination, destinationStride, width, \
-                                                height, scratch);                                            \
-    }                                                                                                        \
-    KORVEL_ROUTINE(Family##ToI420) {                                                                         \
-        return ThroughRGB24<Phase, RGB24ToI420>(source, sourceStride, destination, destinationStride, width, \
-                                                height, scratch);                                            \
-    }                                                                                                        \
-    KORVEL_ROUTINE(Family##ToY41P) {                                                                         \
-        return ThroughRGB24<Phase, RGB24ToY41P>(source, sourceStride, destination, destinationStride, width, \
-                                                height, scratch);                                            \
+        return DemosaicBayerRows(source, sourceStride, destination, destinationStride, width, height, Phase, \
+                                 0, height);                                                                 \
     }                                                                                                        \
     KORVEL_ROUTINE(Family##ToRGB32) {                                                                        \
-        return ThroughRGB24<Phase, RGB24ToRGB32>(source, sourceStride, destination, destinationStride,       \
-                                                 width, height, scratch);                                    \
+        (void)scratch;                                                                                       \
+        return DemosaicBayerBGRA(source, sourceStride, destination, destinationStride, width, height, Phase, \
+                                 255);                                                                       \
     }                                                                                                        \
-    KORVEL_ROUTINE(Family##ToY800) {                                                                         \
-        return ThroughRGB24<Phase, RGB24ToY800>(source, sourceStride, destination, destinationStride, width, \
-                                                height, scratch);                                            \
+    KORVEL_ROUTINE(Family##ToYV12) {                                                                         \
+        return InStripsToPlanar<Phase>(source, sourceStride, destination, destinationStride, width, height,  \
+                                       scratch, true);                                                       \
     }                                                                                                        \
-    KORVEL_ROUTINE(Family##ToRGB8) {                                                                         \
-        return ThroughRGB24<Phase, RGB24ToRGB8>(source, sourceStride, destination, destinationStride, width, \
-                                                height, scratch);                                            \
-    }
+    KORVEL_ROUTINE(Family##ToI420) {                                                                         \
+        return InStripsToPlanar<Phase>(source, sourceStride, destination, destinationStride, width, height,  \
+                                       scratch, false);                                                      \
+    }                                                                                                        \
+    KORVEL_BAYER_STRIP_ROUTINE(Family, Phase, UYVY)                                                          \
+    KORVEL_BAYER_STRIP_ROUTINE(Family, Phase, YUY2)                                                          \
+    KORVEL_BAYER_STRIP_ROUTINE(Family, Phase, YVYU)                                                          \
+    KORVEL_BAYER_STRIP_ROUTINE(Family, Phase, Y41P)                                                          \
+    KORVEL_BAYER_STRIP_ROUTINE(Family, Phase, Y800)                                                          \
+    KORVEL_BAYER_STRIP_ROUTINE(Family, Phase, RGB8)
 
 KORVEL_BAYER_ROUTINES(BYBG, BayerPhase::BlueGreenGreenRed)
 KORVEL_BAYER_ROUTINES(BYGB, BayerPhase::GreenBlueRedGreen)
@@ -74,5 +143,6 @@ KORVEL_BAYER_ROUTINES(BYRG, BayerPhase::RedGreenGreenBlue)
 KORVEL_BAYER_ROUTINES(BYGR, BayerPhase::GreenRedBlueGreen)
 
 #undef KORVEL_BAYER_ROUTINES
+#undef KORVEL_BAYER_STRIP_ROUTINE
 
 }  // namespace routines

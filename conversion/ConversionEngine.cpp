@@ -160,14 +160,25 @@ HRESULT ConversionEngine::ConvertFrame(const uint8_t* source, int64_t sourceSize
     }
 
     // Planar pictures have no row padding: their stride is the luma width,
-    // keeping the sign that says which way the rows run.
+    // keeping the sign that says which way the rows run. With a negative
+    // stride the caller's pointer lies on the last of rows |stride| apart; the
+    // planes start at the buffer's lowest address, so the pointer moves to the
+    // last luma row of width-long rows (else the chroma planes would be sought
+    // past the end of the buffer).
     int32_t sourceStep = sourceStride;
     int32_t destinationStep = destinationStride;
     if (from->planar != 0) {
         sourceStep = sourceStride < 0 ? -width : width;
+        if (sourceStride < 0) {
+            source -= static_cast<ptrdiff_t>(sourceRows - 1) * (sourceRowBytes - width);
+        }
     }
     if (to->planar != 0) {
         destinationStep = destinationStride < 0 ? -destinationWidth : destinationWidth;
+        if (destinationStride < 0) {
+            destination -=
+                static_cast<ptrdiff_t>(destinationRows - 1) * (destinationRowBytes - destinationWidth);
+        }
     }
 
     // The picture lands the right way up when the two orientations differ:

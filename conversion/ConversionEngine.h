@@ -13,6 +13,8 @@
 
 #ifdef _WIN32
 #include <strmif.h>
+#else
+struct AM_MEDIA_TYPE;  // conversion/PortableMediaTypes.h
 #endif
 
 class ConversionEngine {
@@ -46,8 +48,7 @@ class ConversionEngine {
     ConversionRoutine LastRoutine() const { return lastRoutine_; }
     ScratchBuffers& Scratch() { return scratch_; }
 
-#ifdef _WIN32
-    // Media-type side, built only in the Windows flavour.
+    // Media-type side (OutputMediaTypes.cpp, library conversion_mediatypes).
     int32_t DestinationCountForMediaType(const AM_MEDIA_TYPE* mediaType) const;
     HRESULT OutputMediaTypeAt(const AM_MEDIA_TYPE* input, int32_t index, AM_MEDIA_TYPE* output,
                               bool useVideoInfo2) const;
@@ -56,7 +57,6 @@ class ConversionEngine {
                                  bool useVideoInfo2) const;
     HRESULT BuildOutputMediaTypeFromSize(VideoFormatId format, int32_t width, int32_t height,
                                          double frameRate, AM_MEDIA_TYPE* output, bool useVideoInfo2) const;
-#endif
 
   private:
     void BuildMatrix();

@@ -1,7 +1,5 @@
 #include "conversion/MediaTypeReader.h"
 
-#include <uuids.h>
-
 const BITMAPINFOHEADER* BitmapHeaderOf(const AM_MEDIA_TYPE* mediaType) {
     if (mediaType == nullptr || mediaType->pbFormat == nullptr) {
         return nullptr;

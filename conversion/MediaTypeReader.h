@@ -1,13 +1,8 @@
-// Reading DirectShow video media types against the catalogue. Windows only.
+// Reading DirectShow video media types against the catalogue, on the
+// platform's structures or their native stand-ins.
 #pragma once
 
-#ifdef _WIN32
-
-#include <windows.h>
-#include <strmif.h>
-#include <amvideo.h>
-#include <dvdmedia.h>
-
+#include "conversion/PortableMediaTypes.h"
 #include "conversion/VideoFormatCatalogue.h"
 
 // The BITMAPINFOHEADER inside a VIDEOINFOHEADER or VIDEOINFOHEADER2 block, or
@@ -22,5 +17,3 @@ VideoFormatId FormatIdFromMediaType(const AM_MEDIA_TYPE* mediaType);
 // The image size of a picture described by a bitmap header in a format (the
 // catalogue's rule); E_INVALIDARG when it does not fit in 32 bits.
 HRESULT ImageSizeOfHeader(VideoFormatId format, const BITMAPINFOHEADER& header, DWORD* size);
-
-#endif  // _WIN32

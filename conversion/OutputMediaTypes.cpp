@@ -1,9 +1,7 @@
 // The engine's media-type side: which outputs a media type can be converted
-// into, and the AM_MEDIA_TYPE of each. Windows only.
-#include <windows.h>
-#include <uuids.h>
-
+// into, and the AM_MEDIA_TYPE of each.
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "conversion/ConversionEngine.h"

@@ -8,12 +8,13 @@
 #include <new>
 #include <string>
 
+#include "filter/PersistedStateFormat.h"
 #include "filter/SourceFilter.h"
 #include "pins/CapturePin.h"
 
 namespace {
 
-constexpr int kIdentifierBlockBytes = 100;
+using PersistedStateFormat::kIdentifierBlockBytes;
 
 // The open camera's identifier; empty, with false, when none is open.
 bool SelectedCameraId(CKorvelCamera& camera, std::wstring* id) {
@@ -41,15 +42,15 @@ HRESULT CKorvelGenICamSourceFilter::WriteToStream(IStream* pStream) {
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
-    if (id.empty() || id.size() >= static_cast<size_t>(kIdentifierBlockBytes)) {
+    if (id.empty() || id.size() >= kIdentifierBlockBytes) {
         return S_OK;
     }
 
-    char block[kIdentifierBlockBytes] = {};
-    // Converted straight into the block: a text that needs all 100 bytes (a
+    // Converted with one byte to spare: a text that needs all 100 bytes (a
     // multi-byte code page can make one) leaves no room for its NUL.
-    const int bytes = WideCharToMultiByte(CP_THREAD_ACP, 0, id.c_str(), static_cast<int>(id.size()), block,
-                                          kIdentifierBlockBytes - 1, nullptr, nullptr);
+    char text[kIdentifierBlockBytes] = {};
+    const int bytes = WideCharToMultiByte(CP_THREAD_ACP, 0, id.c_str(), static_cast<int>(id.size()), text,
+                                          static_cast<int>(kIdentifierBlockBytes) - 1, nullptr, nullptr);
     if (bytes <= 0) {
         const DWORD error = GetLastError();
         if (error == ERROR_INSUFFICIENT_BUFFER) {
@@ -59,7 +60,11 @@ HRESULT CKorvelGenICamSourceFilter::WriteToStream(IStream* pStream) {
         // half-way; the caller learns why.
         return error != 0 ? HRESULT_FROM_WIN32(error) : E_FAIL;
     }
-    std::memset(block + bytes, 0, sizeof(block) - static_cast<size_t>(bytes));
+    char block[kIdentifierBlockBytes];
+    if (PersistedStateFormat::FillIdentifierBlock(text, static_cast<size_t>(bytes), block) !=
+        PersistedStateFormat::IdentifierFit::Fits) {
+        return STRSAFE_E_INSUFFICIENT_BUFFER;
+    }
     return pStream->Write(block, sizeof(block), nullptr);
 }
 
@@ -78,7 +83,7 @@ HRESULT CKorvelGenICamSourceFilter::ReadFromStream(IStream* pStream) {
 
     // The text before the first NUL; a block without one is read no further
     // than the bytes that arrived.
-    const size_t textBytes = strnlen(block, read);
+    const size_t textBytes = PersistedStateFormat::StoredIdentifierLength(block, read);
     if (textBytes == 0) {
         // No identifier stored: nothing to switch to.
         return S_OK;

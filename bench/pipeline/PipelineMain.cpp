@@ -1,13 +1,13 @@
 // bench_pipeline: the whole pipeline in a real Wine filter graph.
 //
-//   bench_pipeline [seconds, default 30]
+//   bench_pipeline [seconds, default 30] [frames per second, default 30]
 //
-// A 1920 x 1080 BayerRG8 emulated camera at 30 frames per second feeds the
+// A 1920 x 1080 BayerRG8 emulated camera at the given frame rate feeds the
 // filter's capture pin in RGB24 and its preview pin in Y800, each into a
 // counting null sink. Prints per pin the frames delivered and dropped, the
 // CPU time per frame and its ratio to the conversion kernels' own cost
-// measured afterwards in the same process, then the target: 30 frames per
-// second with no frame dropped. Exits non-zero on any failure (a missed
+// measured afterwards in the same process, then the target: that frame rate
+// on both pins with no frame dropped. Exits non-zero on any failure (a missed
 // target is printed, not a failure); a watchdog ends a run that hangs.
 #include <windows.h>
 
@@ -23,7 +23,8 @@ namespace {
 
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
-constexpr double kFrameRate = 30.0;
+constexpr double kDefaultFrameRate = 30.0;
+constexpr double kMaximumFrameRate = 240.0;
 constexpr int kDefaultSeconds = 30;
 constexpr DWORD kWarmUpMs = 2000;
 constexpr DWORD kFirstSampleMs = 20000;
@@ -49,12 +50,13 @@ int Failure(const std::string& message) {
     return 1;
 }
 
-bool ParseSeconds(int argc, char** argv, int* seconds) {
+bool ParseArguments(int argc, char** argv, int* seconds, double* frameRate) {
     *seconds = kDefaultSeconds;
-    if (argc > 2) {
+    *frameRate = kDefaultFrameRate;
+    if (argc > 3) {
         return false;
     }
-    if (argc == 2) {
+    if (argc >= 2) {
         char* end = nullptr;
         const long value = std::strtol(argv[1], &end, 10);
         if (end == argv[1] || *end != '\0' || value < 1 || value > 3600) {
@@ -62,20 +64,29 @@ bool ParseSeconds(int argc, char** argv, int* seconds) {
         }
         *seconds = static_cast<int>(value);
     }
+    if (argc == 3) {
+        char* end = nullptr;
+        const double value = std::strtod(argv[2], &end);
+        // The negated test also refuses a NaN.
+        if (end == argv[2] || *end != '\0' || !(value >= 1.0 && value <= kMaximumFrameRate)) {
+            return false;
+        }
+        *frameRate = value;
+    }
     return true;
 }
 
-int RunBenchmark(int seconds) {
+int RunBenchmark(int seconds, double frameRate) {
     std::printf(
-        "bench_pipeline: %d x %d BayerRG8 camera at %.0f fps; capture pin RGB24, preview pin Y800, "
+        "bench_pipeline: %d x %d BayerRG8 camera at %.3g fps; capture pin RGB24, preview pin Y800, "
         "null sinks; %d s\n",
-        kWidth, kHeight, kFrameRate, seconds);
+        kWidth, kHeight, frameRate, seconds);
     std::fflush(stdout);
     PipelineGraph graph;
     std::string error;
     PipelineSnapshot start;
     PipelineSnapshot end;
-    if (!graph.Build(kWidth, kHeight, kFrameRate, &error) || !graph.Run(&error) ||
+    if (!graph.Build(kWidth, kHeight, frameRate, &error) || !graph.Run(&error) ||
         !graph.WaitForFirstSamples(kFirstSampleMs, &error)) {
         return Failure(error);
     }
@@ -95,7 +106,7 @@ int RunBenchmark(int seconds) {
     if (!MeasureKernelCosts(kWidth, kHeight, kKernelSeconds, &kernels, &error)) {
         return Failure("measuring the conversion kernels: " + error);
     }
-    PrintPipelineReport(start, end, connectedFrameRate, kFrameRate, kernels);
+    PrintPipelineReport(start, end, connectedFrameRate, frameRate, kernels);
     return 0;
 }
 
@@ -103,8 +114,12 @@ int RunBenchmark(int seconds) {
 
 int main(int argc, char** argv) {
     int seconds = 0;
-    if (!ParseSeconds(argc, argv, &seconds)) {
-        std::fprintf(stderr, "usage: bench_pipeline [seconds, 1 to 3600, default %d]\n", kDefaultSeconds);
+    double frameRate = 0.0;
+    if (!ParseArguments(argc, argv, &seconds, &frameRate)) {
+        std::fprintf(stderr,
+                     "usage: bench_pipeline [seconds, 1 to 3600, default %d] [frames per second, 1 to %.0f, "
+                     "default %.0f]\n",
+                     kDefaultSeconds, kMaximumFrameRate, kDefaultFrameRate);
         return 2;
     }
     g_finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -119,7 +134,7 @@ int main(int argc, char** argv) {
     }
     int result = 1;
     try {
-        result = RunBenchmark(seconds);
+        result = RunBenchmark(seconds, frameRate);
     } catch (const std::exception& exception) {
         result = Failure(std::string("unexpected exception: ") + exception.what());
     } catch (...) {

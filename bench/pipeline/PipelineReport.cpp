@@ -36,7 +36,9 @@ bool PrintPipelineReport(const PipelineSnapshot& start, const PipelineSnapshot& 
         connectedFrameRate, static_cast<long long>(produced), produced / wall,
         static_cast<long long>(grabbed), static_cast<long long>(cameraDropped),
         static_cast<long long>(cameraFailed));
-    std::printf("Conversion kernels alone (portable ConversionEngine, 1920 x 1080 BayerRG8, one thread):\n");
+    std::printf(
+        "Conversion alone (ConversionEngine with this processor's kernels, 1920 x 1080 BayerRG8, "
+        "one thread):\n");
     std::printf("  to RGB24: %.3f ms CPU, %.3f ms wall per frame (%d frames)\n", kernelCpu[0] * 1e3,
                 kernelWall[0] * 1e3, kernels.toRgb24.frames);
     std::printf("  to Y800:  %.3f ms CPU, %.3f ms wall per frame (%d frames)\n", kernelCpu[1] * 1e3,
@@ -95,12 +97,19 @@ bool PrintPipelineReport(const PipelineSnapshot& start, const PipelineSnapshot& 
         processCpu, wall, Ratio(processCpu, wall) * 100.0, processPerFrame,
         Ratio(processPerFrame, kernelBoth * 1e3), kernelBoth * 1e3);
     std::printf(
-        "  of which delivery threads %.3f ms, every other thread (camera SDK, graph, sinks' callers) "
-        "%.3f ms per frame\n",
-        PerFrameMs(threadsCpu, frames), PerFrameMs(processCpu - threadsCpu, frames));
+        "  of which delivery threads %.3f ms (%.2f x the kernels), every other thread (camera SDK and "
+        "its emulated sensor, grab thread, graph, sinks' callers) %.3f ms per frame\n",
+        PerFrameMs(threadsCpu, frames), Ratio(PerFrameMs(threadsCpu, frames), kernelBoth * 1e3),
+        PerFrameMs(processCpu - threadsCpu, frames));
+    // The CPU the whole process spends on a frame may exceed the bare conversions
+    // by this factor (grabbing, the pins' frame copies, delivery, the graph).
+    constexpr double kCpuAllowance = 1.3;
+    const double cpuRatio = Ratio(processPerFrame, kernelBoth * 1e3);
+    std::printf("CPU per frame: %.2f x the bare conversions (allowed %.1f x): %s\n", cpuRatio, kCpuAllowance,
+                cpuRatio <= kCpuAllowance ? "met" : "MISSED");
     std::printf("Frames dropped: %s\n", anyDropped ? "YES" : "none");
     const bool met = rateMet && !anyDropped;
-    std::printf("Target: %.0f fps on both pins with no frame dropped (2-core machine): %s\n", targetFrameRate,
+    std::printf("Target: %.3g fps on both pins with no frame dropped (2-core machine): %s\n", targetFrameRate,
                 met ? "met" : "MISSED");
     std::fflush(stdout);
     return met;

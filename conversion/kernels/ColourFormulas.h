@@ -5,40 +5,43 @@
 
 #include <cstdint>
 
+// The formulas have internal linkage: translation units compiled for a vector
+// instruction set also use them for their tails, and a merged out-of-line copy
+// from such a unit must never serve the portable kernels.
 namespace formulas {
 
-inline uint8_t Clamp255(int32_t value) {
+static inline uint8_t Clamp255(int32_t value) {
     return static_cast<uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
 }
 
 // BT.601 luma, 16 to 235.
-inline uint8_t Luma(int32_t r, int32_t g, int32_t b) {
+static inline uint8_t Luma(int32_t r, int32_t g, int32_t b) {
     return static_cast<uint8_t>((16843 * r + 33030 * g + 6423 * b + 1081344) >> 16);
 }
 
 // Chroma of a horizontal pair, from the sums over its two pixels.
-inline uint8_t PairU(int32_t sumB, int32_t sumG, int32_t sumR) {
+static inline uint8_t PairU(int32_t sumB, int32_t sumG, int32_t sumR) {
     return static_cast<uint8_t>((28770 * sumB - 19071 * sumG - 9699 * sumR + 16793600) >> 17);
 }
-inline uint8_t PairV(int32_t sumB, int32_t sumG, int32_t sumR) {
+static inline uint8_t PairV(int32_t sumB, int32_t sumG, int32_t sumR) {
     return static_cast<uint8_t>((28770 * sumR - 24117 * sumG - 4653 * sumB + 16793600) >> 17);
 }
 
 // U of the lone last pixel of an odd width.
-inline uint8_t LoneU(int32_t b, int32_t g, int32_t r) {
+static inline uint8_t LoneU(int32_t b, int32_t g, int32_t r) {
     return static_cast<uint8_t>((28770 * b - 19071 * g - 9699 * r + 8396800) >> 16);
 }
 
 // Chroma of a 2 x 2 block, from the sums over its four pixels.
-inline uint8_t BlockU(int32_t sumB, int32_t sumG, int32_t sumR) {
+static inline uint8_t BlockU(int32_t sumB, int32_t sumG, int32_t sumR) {
     return static_cast<uint8_t>((28770 * sumB - 19071 * sumG - 9699 * sumR + 33587200) >> 18);
 }
-inline uint8_t BlockV(int32_t sumB, int32_t sumG, int32_t sumR) {
+static inline uint8_t BlockV(int32_t sumB, int32_t sumG, int32_t sumR) {
     return static_cast<uint8_t>((28770 * sumR - 24117 * sumG - 4653 * sumB + 33587200) >> 18);
 }
 
 // Grey from B, G, R.
-inline uint8_t Grey(int32_t b, int32_t g, int32_t r) {
+static inline uint8_t Grey(int32_t b, int32_t g, int32_t r) {
     return static_cast<uint8_t>((1225 * r + 2404 * g + 467 * b) >> 12);
 }
 
@@ -49,7 +52,7 @@ struct Bgr {
 };
 
 // Form A: UYVY-family sources.
-inline Bgr FormA(int32_t y, int32_t u, int32_t v) {
+static inline Bgr FormA(int32_t y, int32_t u, int32_t v) {
     const int32_t luma = 76282 * (y - 16);
     const int32_t cu = u - 128;
     const int32_t cv = v - 128;
@@ -59,7 +62,7 @@ inline Bgr FormA(int32_t y, int32_t u, int32_t v) {
 }
 
 // Form B: YUY2-family and Y41P sources, chroma unshifted.
-inline Bgr FormB(int32_t y, int32_t u, int32_t v) {
+static inline Bgr FormB(int32_t y, int32_t u, int32_t v) {
     const int32_t luma = 76284 * y;
     return Bgr{Clamp255((luma + 132186 * u - 18140365) >> 16),
                Clamp255((luma - 25690 * u - 53281 * v + 8887730) >> 16),
@@ -67,7 +70,7 @@ inline Bgr FormB(int32_t y, int32_t u, int32_t v) {
 }
 
 // Form C: 4:2:0 planar sources.
-inline Bgr FormC(int32_t y, int32_t u, int32_t v) {
+static inline Bgr FormC(int32_t y, int32_t u, int32_t v) {
     const int32_t luma = 76284 * (y - 16);
     const int32_t cu = u - 128;
     const int32_t cv = v - 128;

@@ -28,11 +28,25 @@ int32_t ProcessorCpuLevel();
 // variable KORVEL_CPU_LEVEL when it holds a single digit 0 to 3.
 int32_t ChooseCpuLevel();
 
-// The level and MOVBE flag written by the last SelectKernelTable (0 before it).
+// 1 when the processor has AVX2 (cpuid leaf 7, EBX bit 5) and the operating
+// system saves the XMM and YMM registers (OSXSAVE, XGETBV bits 1 and 2), else
+// 0. Kept apart from the leaf-1 mask and the level: AVX2 variants ride on
+// level 3. Computed once and cached; the environment is not consulted.
+int32_t ProcessorHasAvx2();
+
+// 1 when the AVX2 variants are to be used: the processor has AVX2 and
+// KORVEL_CPU_LEVEL does not name a level (any level it names, 3 included,
+// means that level's instruction sets only).
+int32_t ChooseAvx2();
+
+// The level, MOVBE and AVX2 flags written by the last SelectKernelTable (0
+// before it).
 int32_t CpuLevel();
 int32_t CpuHasMovbe();
+int32_t CpuHasAvx2();
 
-// Records the level chosen by the table selection; MOVBE is set at level 2 only.
-void RecordCpuLevel(int32_t level);
+// Records the level chosen by the table selection; MOVBE is set at level 2
+// only, AVX2 at level 3 only.
+void RecordCpuLevel(int32_t level, int32_t avx2 = 0);
 
 }  // namespace kernels

@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "conversion/kernels/BayerDemosaicKernels.h"
 #include "conversion/kernels/CpuFeatures.h"
 #include "conversion/kernels/PortableKernels.h"
 #include "conversion/kernels/SimdKernels.h"
@@ -34,22 +35,70 @@ const KernelTable kPortable = {
     YUY2ToBGR24_Portable,
     YUY2ToBGRA32_Portable,
     Planar420ToBGR24_Portable,
+    DemosaicBayer_Portable,
+    DemosaicBayerBGRA_Portable,
 };
 
 // The four level tables, 0 to 3. A level without a variant of its own for a
 // kernel keeps the entry of the level below, ending at the portable one.
 struct LevelTables {
     KernelTable levels[4];
+    KernelTable avx2;  // level 3 plus the AVX2 variants
     LevelTables() {
         levels[0] = kPortable;
         levels[1] = levels[0];  // SSE3: no variants of its own yet.
         levels[2] = levels[1];  // SSSE3
 #if defined(KORVEL_X86_KERNELS)
         levels[2].BGR24ToGrey = BGR24ToGrey_SSSE3;
+        levels[2].BGRA32ToGrey = BGRA32ToGrey_SSSE3;
+        levels[2].BGR24ToYUY2 = BGR24ToYUY2_SSSE3;
+        levels[2].BGRA32ToYUY2 = BGRA32ToYUY2_SSSE3;
+        levels[2].BGR24ToPlanar420I420 = BGR24ToPlanar420I420_SSSE3;
+        levels[2].BGR24ToPlanar420YV12 = BGR24ToPlanar420YV12_SSSE3;
+        levels[2].BGRA32ToPlanar420I420 = BGRA32ToPlanar420I420_SSSE3;
+        levels[2].BGRA32ToPlanar420YV12 = BGRA32ToPlanar420YV12_SSSE3;
+        levels[2].UYVYToRGBTriplets = UYVYToRGBTriplets_SSSE3;
+        levels[2].UYVYToBGRA32 = UYVYToBGRA32_SSSE3;
+        levels[2].YUY2ToBGR24 = YUY2ToBGR24_SSSE3;
+        levels[2].YUY2ToBGRA32 = YUY2ToBGRA32_SSSE3;
+        levels[2].Planar420ToBGR24 = Planar420ToBGR24_SSSE3;
+        levels[2].MergePlanes3 = MergePlanes3_SSSE3;
+        levels[2].MergePlanes4 = MergePlanes4_SSSE3;
+        levels[2].ReorderChannels3 = ReorderChannels3_SSSE3;
+        levels[2].SwapBytePairs = SwapBytePairs_SSSE3;
+        levels[2].Planar420ToYUY2 = Planar420ToYUY2_SSSE3;
+        levels[2].Planar420ToUYVY = Planar420ToUYVY_SSSE3;
+        levels[2].YUY2ToPlanar420 = YUY2ToPlanar420_SSSE3;
+        levels[2].UYVYToPlanar420 = UYVYToPlanar420_SSSE3;
+        levels[2].DemosaicBayer = DemosaicBayer_SSSE3;
+        levels[2].DemosaicBayerBGRA = DemosaicBayerBGRA_SSSE3;
 #endif
-        levels[3] = levels[2];  // SSE4.1
+        levels[3] = levels[2];  // SSE4.1: no variants of its own; the SSSE3 ones serve.
+        avx2 = levels[3];
 #if defined(KORVEL_X86_KERNELS)
-        levels[3].YUY2ToBGR24 = YUY2ToBGR24_SSE41;
+        avx2.BGR24ToGrey = BGR24ToGrey_AVX2;
+        avx2.BGRA32ToGrey = BGRA32ToGrey_AVX2;
+        avx2.BGR24ToYUY2 = BGR24ToYUY2_AVX2;
+        avx2.BGRA32ToYUY2 = BGRA32ToYUY2_AVX2;
+        avx2.BGR24ToPlanar420I420 = BGR24ToPlanar420I420_AVX2;
+        avx2.BGR24ToPlanar420YV12 = BGR24ToPlanar420YV12_AVX2;
+        avx2.BGRA32ToPlanar420I420 = BGRA32ToPlanar420I420_AVX2;
+        avx2.BGRA32ToPlanar420YV12 = BGRA32ToPlanar420YV12_AVX2;
+        avx2.UYVYToRGBTriplets = UYVYToRGBTriplets_AVX2;
+        avx2.UYVYToBGRA32 = UYVYToBGRA32_AVX2;
+        avx2.YUY2ToBGR24 = YUY2ToBGR24_AVX2;
+        avx2.YUY2ToBGRA32 = YUY2ToBGRA32_AVX2;
+        avx2.Planar420ToBGR24 = Planar420ToBGR24_AVX2;
+        avx2.MergePlanes3 = MergePlanes3_AVX2;
+        avx2.MergePlanes4 = MergePlanes4_AVX2;
+        avx2.ReorderChannels3 = ReorderChannels3_AVX2;
+        avx2.SwapBytePairs = SwapBytePairs_AVX2;
+        avx2.Planar420ToYUY2 = Planar420ToYUY2_AVX2;
+        avx2.Planar420ToUYVY = Planar420ToUYVY_AVX2;
+        avx2.YUY2ToPlanar420 = YUY2ToPlanar420_AVX2;
+        avx2.UYVYToPlanar420 = UYVYToPlanar420_AVX2;
+        avx2.DemosaicBayer = DemosaicBayer_AVX2;
+        avx2.DemosaicBayerBGRA = DemosaicBayerBGRA_AVX2;
 #endif
     }
 };
@@ -77,6 +126,10 @@ const KernelTable& KernelTableForLevel(int32_t level) {
     return Levels().levels[level > 3 ? 3 : level];
 }
 
+const KernelTable& Avx2KernelTable() {
+    return Levels().avx2;
+}
+
 const KernelTable& ActiveKernelTable() {
     const KernelTable* table = forced.load(std::memory_order_acquire);
     if (table == nullptr) {
@@ -88,8 +141,9 @@ const KernelTable& ActiveKernelTable() {
 void SelectKernelTable() {
     // Every selection gives the same answer, so repeating it per engine is harmless.
     const int32_t level = ChooseCpuLevel();
-    RecordCpuLevel(level);
-    selected.store(&Levels().levels[level], std::memory_order_release);
+    const int32_t avx2 = level == 3 ? ChooseAvx2() : 0;
+    RecordCpuLevel(level, avx2);
+    selected.store(avx2 != 0 ? &Levels().avx2 : &Levels().levels[level], std::memory_order_release);
 }
 
 void ForceKernelTable(const KernelTable* table) {

@@ -74,6 +74,19 @@ struct KernelTable {
                             int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha);
     int32_t (*Planar420ToBGR24)(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
                                 int32_t destinationStride, int32_t width, int32_t height);
+    // Bilinear demosaic of an 8-bit mosaic of phase 0 to 3 (-60 otherwise) into
+    // 3-byte B, G, R pixels with a black one-pixel border. Writes rows firstRow
+    // .. firstRow + rowCount - 1 of the width x height picture, the first of them
+    // at destination; source addresses the mosaic's row 0. -6 for a row range
+    // outside the picture.
+    int32_t (*DemosaicBayer)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                             int32_t destinationStride, int32_t width, int32_t height, int32_t phase,
+                             int32_t firstRow, int32_t rowCount);
+    // The same demosaic into 4-byte B, G, R, alpha pixels (the border black
+    // with that alpha).
+    int32_t (*DemosaicBayerBGRA)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                 int32_t destinationStride, int32_t width, int32_t height, int32_t phase,
+                                 int32_t firstRow, int32_t rowCount, uint8_t alpha);
 };
 
 // The portable reference variants; the yardstick for any faster table.
@@ -87,8 +100,14 @@ const KernelTable& ActiveKernelTable();
 // outside 0 to 3 is clamped. Only a level the processor has may be used.
 const KernelTable& KernelTableForLevel(int32_t level);
 
+// The level 3 table with the AVX2 variants in place of their SSE4.1 (or
+// lower) entries; the level 3 table itself where a kernel has no AVX2
+// variant. Only a processor with AVX2 (ProcessorHasAvx2) may use it.
+const KernelTable& Avx2KernelTable();
+
 // Picks the table for this processor's level (see CpuFeatures.h), lowered by
-// the environment variable KORVEL_CPU_LEVEL.
+// the environment variable KORVEL_CPU_LEVEL; the AVX2 table at level 3 when
+// ChooseAvx2 says so.
 void SelectKernelTable();
 
 // Replaces the active table (null restores the selection); for tests only.

@@ -11,10 +11,10 @@ namespace kernels {
 
 // Row r of a plane; the product is formed in pointer width so tall pictures
 // with large strides cannot overflow 32 bits.
-inline const uint8_t* RowAt(const uint8_t* base, int32_t stride, int32_t row) {
+static inline const uint8_t* RowAt(const uint8_t* base, int32_t stride, int32_t row) {
     return base + static_cast<ptrdiff_t>(stride) * row;
 }
-inline uint8_t* RowAt(uint8_t* base, int32_t stride, int32_t row) {
+static inline uint8_t* RowAt(uint8_t* base, int32_t stride, int32_t row) {
     return base + static_cast<ptrdiff_t>(stride) * row;
 }
 

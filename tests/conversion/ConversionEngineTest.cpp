@@ -2,6 +2,7 @@
 // the scratch slots.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <optional>
 #include <string>
@@ -374,6 +375,41 @@ TEST(ConvertFrame, PassesKernelRefusalsOn) {
     std::vector<uint8_t> rgb(3, 0xEE);
     EXPECT_EQ(engine.ConvertFrame(yuy2.data(), 4, 1, 1, 4, YUY2, rgb.data(), 3, 1, 1, 3, RGB24), E_FAIL);
     EXPECT_EQ(rgb[0], 0xEE);
+}
+
+// A planar picture handed over with a negative, padded stride: the pointer is
+// on the last of rows |stride| apart and the buffer holds exactly those rows.
+// The planes lie at the buffer's start and are read from the last luma row up,
+// never past the buffer's end (the chroma planes used to be sought there).
+TEST(ConvertFrame, ReadsPlanarPicturesWithANegativePaddedStrideInsideTheirBuffer) {
+    ConversionEngine engine;
+    const int32_t width = 8;
+    const int32_t height = 4;
+    const int32_t paddedStride = 16;
+    std::vector<uint8_t> planes(static_cast<size_t>(paddedStride * height), 0);
+    for (size_t index = 0; index < 48; ++index) {  // 8 x 4 luma, two 4 x 2 chroma planes
+        planes[index] = static_cast<uint8_t>(40 + index * 4);
+    }
+    for (VideoFormatId sourceFormat : {YV12, I420}) {
+        SCOPED_TRACE(sourceFormat);
+        std::vector<uint8_t> forward(static_cast<size_t>(width * 4 * height), 0xEE);
+        ASSERT_EQ(engine.ConvertFrame(planes.data(), 48, width, height, width, sourceFormat, forward.data(),
+                                      static_cast<int64_t>(forward.size()), width, height, width * 4, RGB32),
+                  S_OK);
+        std::vector<uint8_t> backward(forward.size(), 0xEE);
+        const uint8_t* lastRow = planes.data() + (height - 1) * paddedStride;
+        ASSERT_EQ(engine.ConvertFrame(lastRow, static_cast<int64_t>(planes.size()), width, height,
+                                      -paddedStride, sourceFormat, backward.data(),
+                                      static_cast<int64_t>(backward.size()), width, height, width * 4, RGB32),
+                  S_OK);
+        // Rows walked the other way: the same rows in the opposite order.
+        for (int32_t row = 0; row < height; ++row) {
+            EXPECT_TRUE(std::equal(backward.begin() + row * width * 4,
+                                   backward.begin() + (row + 1) * width * 4,
+                                   forward.begin() + (height - 1 - row) * width * 4))
+                << "row " << row;
+        }
+    }
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
-// Every kernel variant of every level this processor has, against the portable
-// kernel byte for byte on random pictures of awkward shapes; and the level
-// selection with its environment override.
+// Every kernel variant of every table this processor can run (each level, and
+// the AVX2 table when it has AVX2) against the portable kernel byte for byte on
+// random pictures of awkward shapes, with the same statuses and the same
+// refusals; and the level selection with its environment override.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -15,9 +18,6 @@ namespace {
 
 using namespace kernels;
 
-typedef int32_t (*PackedKernel)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                                int32_t destinationStride, int32_t width, int32_t height);
-
 // A picture with padded rows, an offset from the allocation (to misalign it)
 // and optionally a negative stride (first row last in memory).
 struct Picture {
@@ -26,11 +26,37 @@ struct Picture {
     int32_t stride = 0;
     Picture(int32_t rowBytes, int32_t height, int32_t offset, bool bottomUp, uint8_t fill) {
         const int32_t pitch = rowBytes + 19;
-        memory.assign(static_cast<size_t>(pitch) * height + offset + 64, fill);
+        const int32_t rows = height < 1 ? 1 : height;
+        memory.assign(static_cast<size_t>(pitch) * rows + offset + 64, fill);
         uint8_t* base = memory.data() + offset;
-        first = bottomUp ? base + static_cast<ptrdiff_t>(pitch) * (height - 1) : base;
+        first = bottomUp ? base + static_cast<ptrdiff_t>(pitch) * (rows - 1) : base;
         stride = bottomUp ? -pitch : pitch;
     }
+};
+
+// A plane's size relative to the picture: 'bytes' per pixel of a row of
+// width / divisor pixels (rounded up), height / divisor rows (rounded up).
+struct PlaneShape {
+    int32_t bytes;
+    int32_t divisor;
+};
+
+// The pointers and strides handed to one kernel call.
+struct CallPlanes {
+    const uint8_t* in[4] = {};
+    int32_t inStrides[4] = {};
+    uint8_t* out[3] = {};
+    int32_t outStrides[3] = {};
+};
+
+typedef std::function<int32_t(const KernelTable&, const CallPlanes&, int32_t width, int32_t height)> Invoke;
+
+struct KernelCase {
+    const char* name;
+    std::vector<PlaneShape> sources;
+    std::vector<PlaneShape> destinations;
+    bool inPlace;  // the destination holds the input (random) rather than a fill
+    Invoke invoke;
 };
 
 struct Shape {
@@ -40,73 +66,302 @@ struct Shape {
     bool bottomUp;
 };
 
-std::vector<Shape> AwkwardShapes(int32_t minimumWidth) {
+std::vector<Shape> AwkwardShapes() {
     std::vector<Shape> shapes;
     const int32_t widths[] = {1,  2,  3,  5,  7,  8,  9,  15, 16, 17,  18,
                               23, 24, 31, 32, 33, 47, 63, 65, 97, 130, 641};
     const int32_t heights[] = {1, 2, 3, 7};
     int32_t turn = 0;
     for (int32_t width : widths) {
-        if (width < minimumWidth) {
-            continue;
-        }
         for (int32_t height : heights) {
             shapes.push_back(Shape{width, height, turn % 5, (turn % 3) == 1});
             ++turn;
         }
     }
+    // Sizes every kernel refuses.
+    shapes.push_back(Shape{0, 3, 0, false});
+    shapes.push_back(Shape{4, 0, 1, false});
+    shapes.push_back(Shape{-2, 2, 2, false});
     return shapes;
 }
 
-void ExpectSameAsPortable(const char* name, PackedKernel variant, PackedKernel portable, int32_t sourceBytes,
-                          int32_t destinationBytes, int32_t minimumWidth, int32_t level) {
-    std::mt19937 random(12345);
-    for (const Shape& shape : AwkwardShapes(minimumWidth)) {
-        Picture source(shape.width * sourceBytes, shape.height, shape.offset, shape.bottomUp, 0);
-        for (uint8_t& value : source.memory) {
-            value = static_cast<uint8_t>(random());
+int32_t Across(int32_t size, int32_t divisor) {
+    return size < 1 ? 0 : (size + divisor - 1) / divisor;
+}
+
+// The pictures of one call: sources shared, destinations for the portable
+// kernel and for the variant.
+struct CallPictures {
+    std::vector<Picture> sources;
+    std::vector<Picture> expected;
+    std::vector<Picture> actual;
+
+    CallPictures(const KernelCase& kernel, const Shape& shape, std::mt19937& random) {
+        int32_t index = 0;
+        for (const PlaneShape& plane : kernel.sources) {
+            sources.emplace_back(plane.bytes * Across(shape.width, plane.divisor),
+                                 Across(shape.height, plane.divisor), (shape.offset + index++) % 5,
+                                 shape.bottomUp, 0);
+            for (uint8_t& value : sources.back().memory) {
+                value = static_cast<uint8_t>(random());
+            }
         }
-        Picture expected(shape.width * destinationBytes, shape.height, (shape.offset + 1) % 4, shape.bottomUp,
-                         0xA5);
-        Picture actual(shape.width * destinationBytes, shape.height, (shape.offset + 1) % 4, shape.bottomUp,
-                       0xA5);
+        for (const PlaneShape& plane : kernel.destinations) {
+            const int32_t offset = (shape.offset + 1 + index++) % 4;
+            expected.emplace_back(plane.bytes * Across(shape.width, plane.divisor),
+                                  Across(shape.height, plane.divisor), offset, shape.bottomUp, 0xA5);
+            if (kernel.inPlace) {
+                for (uint8_t& value : expected.back().memory) {
+                    value = static_cast<uint8_t>(random());
+                }
+            }
+            actual.push_back(expected.back());
+            actual.back().first =
+                actual.back().memory.data() + (expected.back().first - expected.back().memory.data());
+        }
+    }
+
+    static CallPlanes PlanesOf(const std::vector<Picture>& in, const std::vector<Picture>& out) {
+        CallPlanes planes;
+        for (size_t i = 0; i < in.size(); ++i) {
+            planes.in[i] = in[i].first;
+            planes.inStrides[i] = in[i].stride;
+        }
+        for (size_t i = 0; i < out.size(); ++i) {
+            planes.out[i] = out[i].first;
+            planes.outStrides[i] = out[i].stride;
+        }
+        return planes;
+    }
+};
+
+bool SameMemory(const std::vector<Picture>& a, const std::vector<Picture>& b) {
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i].memory != b[i].memory) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void ExpectSameAsPortable(const KernelCase& kernel, const KernelTable& table, const std::string& tableName) {
+    std::mt19937 random(12345);
+    for (const Shape& shape : AwkwardShapes()) {
+        CallPictures pictures(kernel, shape, random);
+        const CallPlanes expectedPlanes = CallPictures::PlanesOf(pictures.sources, pictures.expected);
+        const CallPlanes actualPlanes = CallPictures::PlanesOf(pictures.sources, pictures.actual);
         const int32_t expectedStatus =
-            portable(source.first, source.stride, expected.first, expected.stride, shape.width, shape.height);
-        const int32_t actualStatus =
-            variant(source.first, source.stride, actual.first, actual.stride, shape.width, shape.height);
-        const std::string where = std::string(name) + " level " + std::to_string(level) + " " +
+            kernel.invoke(PortableKernelTable(), expectedPlanes, shape.width, shape.height);
+        const int32_t actualStatus = kernel.invoke(table, actualPlanes, shape.width, shape.height);
+        const std::string where = std::string(kernel.name) + " " + tableName + " " +
                                   std::to_string(shape.width) + "x" + std::to_string(shape.height) +
                                   " offset " + std::to_string(shape.offset) +
                                   (shape.bottomUp ? " bottom-up" : "");
         EXPECT_EQ(actualStatus, expectedStatus) << where;
-        EXPECT_TRUE(actual.memory == expected.memory) << where;
+        EXPECT_TRUE(SameMemory(pictures.actual, pictures.expected)) << where;
+        if (shape.width < 1 || shape.height < 1) {
+            EXPECT_EQ(actualStatus, kBelowMinimumSize) << where;
+        }
+    }
+    // Each pointer in turn null: the same refusal, nothing written.
+    const Shape shape{33, 4, 1, false};
+    const size_t pointers = kernel.sources.size() + kernel.destinations.size();
+    for (size_t missing = 0; missing < pointers; ++missing) {
+        CallPictures pictures(kernel, shape, random);
+        const std::vector<Picture> before = pictures.actual;
+        CallPlanes planes = CallPictures::PlanesOf(pictures.sources, pictures.actual);
+        if (missing < kernel.sources.size()) {
+            planes.in[missing] = nullptr;
+        } else {
+            planes.out[missing - kernel.sources.size()] = nullptr;
+        }
+        const std::string where =
+            std::string(kernel.name) + " " + tableName + " null pointer " + std::to_string(missing);
+        EXPECT_EQ(kernel.invoke(table, planes, shape.width, shape.height), kNullPointer) << where;
+        EXPECT_TRUE(SameMemory(pictures.actual, before)) << where;
     }
 }
 
-TEST(KernelVariantTest, EveryLevelMatchesThePortableKernelsExactly) {
-    const KernelTable& portable = PortableKernelTable();
+// The tables to check and their names: each level this processor has, then
+// the AVX2 table when it has AVX2.
+std::vector<std::pair<const KernelTable*, std::string>> RunnableTables() {
+    std::vector<std::pair<const KernelTable*, std::string>> tables;
     for (int32_t level = 0; level <= ProcessorCpuLevel(); ++level) {
-        const KernelTable& table = KernelTableForLevel(level);
-        ExpectSameAsPortable("BGR24ToGrey", table.BGR24ToGrey, portable.BGR24ToGrey, 3, 1, 1, level);
-        ExpectSameAsPortable("YUY2ToBGR24", table.YUY2ToBGR24, portable.YUY2ToBGR24, 2, 3, 2, level);
-        ExpectSameAsPortable("CopyPlane8", table.CopyPlane8, portable.CopyPlane8, 1, 1, 1, level);
-        ExpectSameAsPortable("BGR24ToYUY2", table.BGR24ToYUY2, portable.BGR24ToYUY2, 3, 2, 2, level);
+        tables.emplace_back(&KernelTableForLevel(level), "level " + std::to_string(level));
+    }
+    if (ProcessorHasAvx2() != 0) {
+        tables.emplace_back(&Avx2KernelTable(), "AVX2");
+    }
+    return tables;
+}
+
+// A kernel of the common shape: one packed source, one packed destination.
+#define KORVEL_PACKED_CASE(kernel, inBytes, outBytes)                                                      \
+    KernelCase {                                                                                           \
+#kernel,                                                                                           \
+            {{inBytes, 1 } },                                                                              \
+             {{outBytes, 1 } }, false,                                                                     \
+              [](const KernelTable& t, const CallPlanes& p, int32_t w,                                     \
+                 int32_t h) { return t.kernel(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h); } \
+    }
+#define KORVEL_ALPHA_CASE(kernel, inBytes)                                                                   \
+    KernelCase {                                                                                             \
+#kernel,                                                                                             \
+            {{inBytes, 1 } },                                                                                \
+             {{4, 1 } }, false,                                                                              \
+              [](const KernelTable& t, const CallPlanes& p, int32_t w,                                       \
+                 int32_t                                                                                     \
+                     h) { return t.kernel(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, 0x3C); } \
+    }
+#define KORVEL_TO_PLANAR_CASE(kernel, inBytes)                                                              \
+    KernelCase {                                                                                            \
+#kernel, {{inBytes, 1 } },                                                                          \
+                  {{1, 1 },                                                                                 \
+                    {1, 2 }, {1, 2 } }, false,                                                              \
+                     [](const KernelTable& t, const CallPlanes& p, int32_t w,                               \
+                        int32_t h) { return t.kernel(p.in[0], p.inStrides[0], p.out, p.outStrides, w, h); } \
+    }
+#define KORVEL_FROM_PLANAR_CASE(kernel, outBytes)                                                           \
+    KernelCase {                                                                                            \
+#kernel, {{1, 1 },                                                                                  \
+                   {1, 2 }, {1, 2 } },                                                                      \
+                    {{outBytes, 1 } }, false,                                                               \
+                     [](const KernelTable& t, const CallPlanes& p, int32_t w,                               \
+                        int32_t h) { return t.kernel(p.in, p.inStrides, p.out[0], p.outStrides[0], w, h); } \
+    }
+
+std::vector<KernelCase> AllKernels() {
+    return {
+        KORVEL_PACKED_CASE(CopyPlane8, 1, 1),
+        KernelCase{"FillPlane8",
+                   {},
+                   {{1, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       return t.FillPlane8(0x5A, p.out[0], p.outStrides[0], w, h);
+                   }},
+        KernelCase{"MergePlanes3",
+                   {{1, 1}, {1, 1}, {1, 1}},
+                   {{3, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       return t.MergePlanes3(p.in, p.inStrides, p.out[0], p.outStrides[0], w, h);
+                   }},
+        KernelCase{"MergePlanes4",
+                   {{1, 1}, {1, 1}, {1, 1}, {1, 1}},
+                   {{4, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       return t.MergePlanes4(p.in, p.inStrides, p.out[0], p.outStrides[0], w, h);
+                   }},
+        KernelCase{"ReorderChannels3",
+                   {},
+                   {{3, 1}},
+                   true,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       static const uint8_t kTable[3] = {2, 0, 1};
+                       return t.ReorderChannels3(p.out[0], p.outStrides[0], w, h, kTable);
+                   }},
+        KernelCase{"ReorderChannels3 swap",
+                   {},
+                   {{3, 1}},
+                   true,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       static const uint8_t kTable[3] = {2, 1, 0};
+                       return t.ReorderChannels3(p.out[0], p.outStrides[0], w, h, kTable);
+                   }},
+        KORVEL_FROM_PLANAR_CASE(Planar420ToYUY2, 2),
+        KORVEL_FROM_PLANAR_CASE(Planar420ToUYVY, 2),
+        KORVEL_TO_PLANAR_CASE(YUY2ToPlanar420, 2),
+        KORVEL_TO_PLANAR_CASE(UYVYToPlanar420, 2),
+        KORVEL_PACKED_CASE(SwapBytePairs, 2, 2),
+        KORVEL_PACKED_CASE(BGR24ToYUY2, 3, 2),
+        KORVEL_PACKED_CASE(BGRA32ToYUY2, 4, 2),
+        KORVEL_TO_PLANAR_CASE(BGR24ToPlanar420I420, 3),
+        KORVEL_TO_PLANAR_CASE(BGR24ToPlanar420YV12, 3),
+        KORVEL_TO_PLANAR_CASE(BGRA32ToPlanar420I420, 4),
+        KORVEL_TO_PLANAR_CASE(BGRA32ToPlanar420YV12, 4),
+        KORVEL_PACKED_CASE(BGR24ToGrey, 3, 1),
+        KORVEL_PACKED_CASE(BGRA32ToGrey, 4, 1),
+        KORVEL_PACKED_CASE(UYVYToRGBTriplets, 2, 3),
+        KORVEL_ALPHA_CASE(UYVYToBGRA32, 2),
+        KORVEL_PACKED_CASE(YUY2ToBGR24, 2, 3),
+        KORVEL_ALPHA_CASE(YUY2ToBGRA32, 2),
+        KORVEL_FROM_PLANAR_CASE(Planar420ToBGR24, 3),
+    };
+}
+
+// Names the case in failure messages instead of dumping its bytes.
+void PrintTo(const KernelCase& kernel, std::ostream* out) {
+    *out << kernel.name;
+}
+
+class EveryKernel : public testing::TestWithParam<KernelCase> {};
+
+TEST_P(EveryKernel, EveryTableMatchesThePortableKernelExactly) {
+    for (const auto& table : RunnableTables()) {
+        ExpectSameAsPortable(GetParam(), *table.first, table.second);
     }
 }
 
-TEST(KernelVariantTest, VariantsRefuseWhatThePortableKernelsRefuse) {
-    uint8_t source[64] = {};
-    uint8_t destination[64];
-    for (int32_t level = 0; level <= ProcessorCpuLevel(); ++level) {
-        const KernelTable& table = KernelTableForLevel(level);
-        std::fill(std::begin(destination), std::end(destination), uint8_t{0xEE});
-        EXPECT_EQ(table.BGR24ToGrey(nullptr, 3, destination, 1, 1, 1), kNullPointer);
-        EXPECT_EQ(table.BGR24ToGrey(source, 3, destination, 1, 0, 1), kBelowMinimumSize);
-        EXPECT_EQ(table.YUY2ToBGR24(source, 4, nullptr, 6, 2, 1), kNullPointer);
-        EXPECT_EQ(table.YUY2ToBGR24(source, 4, destination, 6, 1, 1), kBelowMinimumSize);
-        EXPECT_EQ(table.YUY2ToBGR24(source, 4, destination, 6, 2, 0), kBelowMinimumSize);
-        for (uint8_t value : destination) {
-            EXPECT_EQ(value, 0xEE);
+INSTANTIATE_TEST_SUITE_P(KernelVariantTest, EveryKernel, testing::ValuesIn(AllKernels()),
+                         [](const testing::TestParamInfo<KernelCase>& info) {
+                             std::string name = info.param.name;
+                             for (char& c : name) {
+                                 if (c == ' ') {
+                                     c = '_';
+                                 }
+                             }
+                             return name;
+                         });
+
+// A picture whose rows end at the very end of its allocation: a variant that
+// read or wrote past the last pixel of a row would leave the allocation (which
+// AddressSanitizer reports) rather than land in padding.
+TEST(KernelVariantTest, VectorStepsStayInsideTightRows) {
+    const KernelCase kernels[] = {
+        KORVEL_PACKED_CASE(BGR24ToYUY2, 3, 2),       KORVEL_PACKED_CASE(BGRA32ToYUY2, 4, 2),
+        KORVEL_PACKED_CASE(BGR24ToGrey, 3, 1),       KORVEL_PACKED_CASE(BGRA32ToGrey, 4, 1),
+        KORVEL_PACKED_CASE(UYVYToRGBTriplets, 2, 3), KORVEL_PACKED_CASE(YUY2ToBGR24, 2, 3),
+        KORVEL_PACKED_CASE(SwapBytePairs, 2, 2),
+    };
+    for (const auto& table : RunnableTables()) {
+        for (const KernelCase& kernel : kernels) {
+            for (int32_t width : {16, 32, 48, 64}) {
+                const int32_t inBytes = kernel.sources[0].bytes * width;
+                const int32_t outBytes = kernel.destinations[0].bytes * width;
+                std::vector<uint8_t> in(static_cast<size_t>(inBytes), 0x80);
+                std::vector<uint8_t> expected(static_cast<size_t>(outBytes), 0);
+                std::vector<uint8_t> actual(static_cast<size_t>(outBytes), 0);
+                CallPlanes planes;
+                planes.in[0] = in.data();
+                planes.inStrides[0] = inBytes;
+                planes.out[0] = expected.data();
+                planes.outStrides[0] = outBytes;
+                EXPECT_EQ(kernel.invoke(PortableKernelTable(), planes, width, 1), kSuccess);
+                planes.out[0] = actual.data();
+                EXPECT_EQ(kernel.invoke(*table.first, planes, width, 1), kSuccess);
+                EXPECT_EQ(actual, expected) << kernel.name << " " << table.second << " " << width;
+            }
+        }
+    }
+}
+
+// The in-place reorder reads one byte past each step: on a tight last row that
+// byte must still belong to the row.
+TEST(KernelVariantTest, InPlaceReorderStaysInsideATightRow) {
+    static const uint8_t kTable[3] = {1, 2, 0};
+    for (const auto& table : RunnableTables()) {
+        for (int32_t width : {5, 6, 10, 11, 16, 21, 30, 31}) {
+            std::vector<uint8_t> expected(static_cast<size_t>(3 * width));
+            for (size_t i = 0; i < expected.size(); ++i) {
+                expected[i] = static_cast<uint8_t>(7 * i + 1);
+            }
+            std::vector<uint8_t> actual = expected;
+            EXPECT_EQ(PortableKernelTable().ReorderChannels3(expected.data(), 3 * width, width, 1, kTable),
+                      kSuccess);
+            EXPECT_EQ(table.first->ReorderChannels3(actual.data(), 3 * width, width, 1, kTable), kSuccess);
+            EXPECT_EQ(actual, expected) << table.second << " " << width;
         }
     }
 }
@@ -137,10 +392,18 @@ TEST(KernelVariantTest, LevelFollowsTheFeatureMaskAndTheEnvironment) {
               uint64_t{kFeatureMMX | kFeatureSSE | kFeatureSSE2});
 #endif
     EXPECT_EQ(mask & ~uint64_t{0xFF}, 0u);
+    // AVX2 implies everything below it.
+    const int32_t avx2 = ProcessorHasAvx2();
+    RecordProperty("ProcessorHasAvx2", avx2);  // which tables the other cases covered
+    EXPECT_TRUE(avx2 == 0 || avx2 == 1);
+    if (avx2 != 0) {
+        EXPECT_EQ(processor, 3);
+    }
 
     const char* saved = std::getenv("KORVEL_CPU_LEVEL");
     const std::string savedValue = saved == nullptr ? "" : saved;
     for (int32_t wanted = 0; wanted <= 3; ++wanted) {
+        // A named level, 3 included, means that level's sets only: no AVX2.
         const std::string text = std::to_string(wanted);
         SetLevelVariable(text.c_str());
         SelectKernelTable();
@@ -148,11 +411,16 @@ TEST(KernelVariantTest, LevelFollowsTheFeatureMaskAndTheEnvironment) {
         EXPECT_EQ(CpuLevel(), level) << text;
         EXPECT_EQ(&ActiveKernelTable(), &KernelTableForLevel(level)) << text;
         EXPECT_EQ(CpuHasMovbe(), level == 2 && (mask & kFeatureMOVBE) != 0 ? 1 : 0) << text;
+        EXPECT_EQ(CpuHasAvx2(), 0) << text;
     }
     for (const char* ignored : {"4", "-1", "x", "12", ""}) {
+        // No level named: the processor's level, with AVX2 when it has it.
         SetLevelVariable(ignored);
         SelectKernelTable();
         EXPECT_EQ(CpuLevel(), processor) << ignored;
+        EXPECT_EQ(CpuHasAvx2(), avx2) << ignored;
+        EXPECT_EQ(&ActiveKernelTable(), avx2 != 0 ? &Avx2KernelTable() : &KernelTableForLevel(processor))
+            << ignored;
     }
     SetLevelVariable(saved == nullptr ? nullptr : savedValue.c_str());
     SelectKernelTable();

@@ -1,15 +1,14 @@
-// The media-type side of the engine, on the real Windows structures (run
-// under Wine): reading media types and the byte layout of built ones.
+// The media-type side of the engine: reading media types and the byte layout
+// of built ones, on the real Windows structures under Wine and on their
+// layout-identical stand-ins natively.
 #include <gtest/gtest.h>
-
-#include <windows.h>
-#include <uuids.h>
 
 #include <cstring>
 #include <vector>
 
 #include "conversion/ConversionEngine.h"
 #include "conversion/MediaTypeReader.h"
+#include "conversion/PortableMediaTypes.h"
 
 namespace {
 

@@ -1,0 +1,54 @@
+// The byte-moving kernels with SSSE3 (see ByteKernelsBody.h).
+#include "conversion/kernels/ByteKernelsBody.h"
+#include "conversion/kernels/SimdKernels.h"
+
+namespace kernels {
+
+int32_t MergePlanes3_SSSE3(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                           int32_t destinationStride, int32_t width, int32_t height) {
+    return MergePlanes3Vector<Vector128>(sources, sourceStrides, destination, destinationStride, width,
+                                         height);
+}
+
+int32_t MergePlanes4_SSSE3(const uint8_t* const sources[4], const int32_t sourceStrides[4],
+                           uint8_t* destination, int32_t destinationStride, int32_t width, int32_t height) {
+    return MergePlanes4Vector<Vector128>(sources, sourceStrides, destination, destinationStride, width,
+                                         height);
+}
+
+int32_t ReorderChannels3_SSSE3(uint8_t* pixels, int32_t stride, int32_t width, int32_t height,
+                               const uint8_t table[3]) {
+    return ReorderChannels3Vector<Vector128>(pixels, stride, width, height, table);
+}
+
+int32_t SwapBytePairs_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                            int32_t destinationStride, int32_t width, int32_t height) {
+    return SwapBytePairsVector<Vector128>(source, sourceStride, destination, destinationStride, width,
+                                          height);
+}
+
+int32_t Planar420ToYUY2_SSSE3(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                              int32_t destinationStride, int32_t width, int32_t height) {
+    return Planar420ToPackedVector<Vector128, false>(sources, sourceStrides, destination, destinationStride,
+                                                     width, height);
+}
+
+int32_t Planar420ToUYVY_SSSE3(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                              int32_t destinationStride, int32_t width, int32_t height) {
+    return Planar420ToPackedVector<Vector128, true>(sources, sourceStrides, destination, destinationStride,
+                                                    width, height);
+}
+
+int32_t YUY2ToPlanar420_SSSE3(const uint8_t* source, int32_t sourceStride, Planes destinations,
+                              PlaneStrides destinationStrides, int32_t width, int32_t height) {
+    return PackedToPlanar420Vector<Vector128, false>(source, sourceStride, destinations, destinationStrides,
+                                                     width, height);
+}
+
+int32_t UYVYToPlanar420_SSSE3(const uint8_t* source, int32_t sourceStride, Planes destinations,
+                              PlaneStrides destinationStrides, int32_t width, int32_t height) {
+    return PackedToPlanar420Vector<Vector128, true>(source, sourceStride, destinations, destinationStrides,
+                                                    width, height);
+}
+
+}  // namespace kernels

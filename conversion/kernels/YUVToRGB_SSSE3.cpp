@@ -1,0 +1,51 @@
+// The kernels from packed 4:2:2 and 4:2:0 planes to RGB pixels with SSSE3: eight pixels a step
+// (see YUVToRGBBody.h); the columns after the last whole step go through the
+// portable kernels.
+#include "conversion/kernels/SimdKernels.h"
+#include "conversion/kernels/YUVToRGBBody.h"
+
+namespace kernels {
+
+int32_t UYVYToRGBTriplets_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                int32_t destinationStride, int32_t width, int32_t height) {
+    return PackedToRGBVector<Vector128, RGBLayout::RGBTriplets, true>(
+        source, sourceStride, destination, destinationStride, width, height, 0, 1, kFormA,
+        [](const uint8_t* s, int32_t ss, uint8_t* d, int32_t ds, int32_t w, int32_t h) {
+            UYVYToRGBTriplets_Portable(s, ss, d, ds, w, h);
+        });
+}
+
+int32_t UYVYToBGRA32_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                           int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha) {
+    return PackedToRGBVector<Vector128, RGBLayout::BGRA32, true>(
+        source, sourceStride, destination, destinationStride, width, height, alpha, 1, kFormA,
+        [alpha](const uint8_t* s, int32_t ss, uint8_t* d, int32_t ds, int32_t w, int32_t h) {
+            UYVYToBGRA32_Portable(s, ss, d, ds, w, h, alpha);
+        });
+}
+
+int32_t YUY2ToBGR24_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t width, int32_t height) {
+    return PackedToRGBVector<Vector128, RGBLayout::BGR24, false>(
+        source, sourceStride, destination, destinationStride, width, height, 0, 2, kFormB,
+        [](const uint8_t* s, int32_t ss, uint8_t* d, int32_t ds, int32_t w, int32_t h) {
+            YUY2ToBGR24_Portable(s, ss, d, ds, w, h);
+        });
+}
+
+int32_t YUY2ToBGRA32_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                           int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha) {
+    return PackedToRGBVector<Vector128, RGBLayout::BGRA32, false>(
+        source, sourceStride, destination, destinationStride, width, height, alpha, 2, kFormB,
+        [alpha](const uint8_t* s, int32_t ss, uint8_t* d, int32_t ds, int32_t w, int32_t h) {
+            YUY2ToBGRA32_Portable(s, ss, d, ds, w, h, alpha);
+        });
+}
+
+int32_t Planar420ToBGR24_SSSE3(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                               int32_t destinationStride, int32_t width, int32_t height) {
+    return Planar420ToBGR24Vector<Vector128>(sources, sourceStrides, destination, destinationStride, width,
+                                             height);
+}
+
+}  // namespace kernels
