@@ -8,6 +8,8 @@
 #include <new>
 
 #include "Camera/KorvelCamera.h"
+#include "conversion/MediaTypeReader.h"
+#include "pins/ProposedMediaType.h"
 
 namespace {
 
@@ -15,18 +17,46 @@ constexpr DWORD kThreadStopWaitMs = 10000;
 
 }  // namespace
 
-struct CKorvelGenICamStreamPin::DeliveryRun {
-    CKorvelGenICamStreamPin* pin;
+// A CBaseObject, so that the module stays loaded while a delivery thread
+// that outlived its pin (stuck downstream) still runs its code.
+struct CKorvelGenICamStreamPin::DeliveryRun : public CBaseObject {
+    explicit DeliveryRun(CKorvelGenICamStreamPin* owner)
+        : CBaseObject(NAME("Delivery run")),
+          pin(owner),
+          frameEvent(nullptr),
+          stopRequested(0),
+          references(2),
+          pinGone(false) {}
+
+    CKorvelGenICamStreamPin* const pin;  // read only under pinLock, and only while !pinGone
     HANDLE frameEvent;  // auto-reset: frames that arrive during a delivery wake the thread once
     volatile LONG stopRequested;
     volatile LONG references;  // the pin's and the thread's
+    // Held by the thread whenever it touches the pin; the pin sets pinGone
+    // under it before it goes without having seen the thread end.
+    CCritSec pinLock;
+    bool pinGone;
 };
 
 void CKorvelGenICamStreamPin::ReleaseRun(DeliveryRun* run) {
     if (run && InterlockedDecrement(&run->references) == 0) {
-        CloseHandle(run->frameEvent);
+        if (run->frameEvent) {
+            CloseHandle(run->frameEvent);
+        }
         delete run;
     }
+}
+
+void CKorvelGenICamStreamPin::LetGoOfAbandonedRun() {
+    if (!m_abandonedRun) {
+        return;
+    }
+    {
+        CAutoLock pinLock(&m_abandonedRun->pinLock);
+        m_abandonedRun->pinGone = true;
+    }
+    ReleaseRun(m_abandonedRun);
+    m_abandonedRun = nullptr;
 }
 
 HRESULT CKorvelGenICamStreamPin::Active() {
@@ -104,7 +134,7 @@ HRESULT CKorvelGenICamStreamPin::Inactive() {
 }
 
 HRESULT CKorvelGenICamStreamPin::StartDelivery() {
-    DeliveryRun* run = new (std::nothrow) DeliveryRun{this, nullptr, 0, 2};
+    DeliveryRun* run = new (std::nothrow) DeliveryRun(this);
     if (!run) {
         return E_FAIL;
     }
@@ -123,7 +153,6 @@ HRESULT CKorvelGenICamStreamPin::StartDelivery() {
             CAutoLock frameLock(&m_frameLock);
             m_run = nullptr;
         }
-        CloseHandle(run->frameEvent);
         delete run;
         return E_FAIL;
     }
@@ -153,17 +182,21 @@ HRESULT CKorvelGenICamStreamPin::StopDelivery(bool decommit) {
         // A thread waiting for the allocator's only buffer returns at once.
         m_pAllocator->Decommit();
     }
-    if (thread) {
-        if (WaitForSingleObject(thread, kThreadStopWaitMs) == WAIT_OBJECT_0) {
-            CloseHandle(thread);
-        } else {
-            // Stuck downstream: it keeps its own share of the run and leaves
-            // after its current sample. The pin waits for it again at the end.
-            if (m_abandonedThread) {
-                CloseHandle(m_abandonedThread);
-            }
-            m_abandonedThread = thread;
+    if (thread && WaitForSingleObject(thread, kThreadStopWaitMs) != WAIT_OBJECT_0) {
+        // Stuck downstream: it keeps its own share of the run and leaves
+        // after its current sample. The pin keeps its share too and waits for
+        // the thread again before it goes; an older abandoned thread is let
+        // go now (it no longer touches the pin).
+        LetGoOfAbandonedRun();
+        if (m_abandonedThread) {
+            CloseHandle(m_abandonedThread);
         }
+        m_abandonedThread = thread;
+        m_abandonedRun = run;
+        return S_OK;
+    }
+    if (thread) {
+        CloseHandle(thread);
     }
     ReleaseRun(run);
     return S_OK;
@@ -175,51 +208,95 @@ unsigned __stdcall CKorvelGenICamStreamPin::DeliveryThreadProc(void* argument) {
         if (WaitForSingleObject(run->frameEvent, INFINITE) != WAIT_OBJECT_0 || run->stopRequested != 0) {
             break;
         }
-        run->pin->DeliverOneSample(*run);
+        DeliverOneSample(*run);
     }
     ReleaseRun(run);
     _endthreadex(0);
     return 0;
 }
 
-void CKorvelGenICamStreamPin::DeliverOneSample(const DeliveryRun& run) {
-    const bool countsDrops = m_role == StreamPinRole::Capture;
+void CKorvelGenICamStreamPin::DeliverOneSample(DeliveryRun& run) {
+    // The calls downstream (the allocator's GetBuffer, the peer's Receive)
+    // may block past both of the pin's waits; then the pin may be gone when
+    // they return. Around them the thread holds its own references to the
+    // allocator and the peer and touches the pin only under pinLock.
+    IMemAllocator* allocator = nullptr;
+    IMemInputPin* input = nullptr;
+    bool countsDrops = false;
+    {
+        CAutoLock pinLock(&run.pinLock);
+        if (run.pinGone) {
+            return;
+        }
+        CKorvelGenICamStreamPin* pin = run.pin;
+        countsDrops = pin->m_role == StreamPinRole::Capture;
+        allocator = pin->m_pAllocator;
+        input = pin->m_pInputPin;
+        if (!allocator || !input) {
+            if (countsDrops && run.stopRequested == 0) {
+                pin->m_statistics.CountDropped();
+            }
+            return;
+        }
+        allocator->AddRef();
+        input->AddRef();
+    }
     IMediaSample* sample = nullptr;
-    HRESULT hr = GetDeliveryBuffer(&sample, nullptr, nullptr, 0);
-    if (FAILED(hr) || !sample) {
+    HRESULT hr = allocator->GetBuffer(&sample, nullptr, nullptr, 0);
+    allocator->Release();
+    bool converted = false;
+    {
+        CAutoLock pinLock(&run.pinLock);
+        if (!run.pinGone) {
+            CKorvelGenICamStreamPin* pin = run.pin;
+            if (FAILED(hr) || !sample) {
+                // A buffer refused because the pin is stopping is no lost frame.
+                if (countsDrops && run.stopRequested == 0) {
+                    pin->m_statistics.CountDropped();
+                }
+            } else {
+                CAutoLock frameLock(&pin->m_frameLock);
+                AM_MEDIA_TYPE* changed = nullptr;
+                if (sample->GetMediaType(&changed) == S_OK && changed) {
+                    pin->AdoptSampleMediaType(*changed, sample->GetSize());
+                }
+                if (changed) {
+                    DeleteMediaType(changed);
+                }
+                pin->ConvertFrameInto(sample);
+                pin->m_clock.Stamp(sample);
+                converted = true;
+            }
+        }
+    }
+    if (!converted) {
         if (sample) {
             sample->Release();
         }
-        // A buffer refused because the pin is stopping is no lost frame.
-        if (countsDrops && run.stopRequested == 0) {
-            m_statistics.CountDropped();
-        }
+        input->Release();
         return;
     }
-    {
-        CAutoLock frameLock(&m_frameLock);
-        AM_MEDIA_TYPE* changed = nullptr;
-        if (sample->GetMediaType(&changed) == S_OK && changed) {
-            AdoptSampleMediaType(*changed);
-        }
-        if (changed) {
-            DeleteMediaType(changed);
-        }
-        ConvertFrameInto(sample);
-        m_clock.Stamp(sample);
-    }
-    hr = Deliver(sample);
-    if (SUCCEEDED(hr)) {
-        m_statistics.CountDelivered();
-    } else if (countsDrops) {
-        m_statistics.CountDropped();
-    }
+    hr = input->Receive(sample);
     sample->Release();
+    input->Release();
+    CAutoLock pinLock(&run.pinLock);
+    if (run.pinGone) {
+        return;
+    }
+    if (SUCCEEDED(hr)) {
+        run.pin->m_statistics.CountDelivered();
+    } else if (countsDrops) {
+        run.pin->m_statistics.CountDropped();
+    }
 }
 
-void CKorvelGenICamStreamPin::AdoptSampleMediaType(const AM_MEDIA_TYPE& mediaType) {
-    // A type with no usable video block is not taken: the pin keeps
-    // converting into the one it has.
+void CKorvelGenICamStreamPin::AdoptSampleMediaType(const AM_MEDIA_TYPE& mediaType, long sampleSize) {
+    // A type that describes no picture this pin can deliver in this sample
+    // is not taken: the pin keeps converting into the one it has, and the
+    // connection keeps describing what it delivers.
+    if (!IsDeliverableSampleType(mediaType, sampleSize)) {
+        return;
+    }
     PictureGeometry geometry;
     double frameDuration = kDefaultFrameDurationMs;
     if (!ReadOutputGeometry(mediaType, &geometry, &frameDuration)) {
@@ -230,6 +307,33 @@ void CKorvelGenICamStreamPin::AdoptSampleMediaType(const AM_MEDIA_TYPE& mediaTyp
     }
     m_outputGeometry = geometry;
     m_clock.SetNominalFrameDuration(frameDuration);
+}
+
+bool CKorvelGenICamStreamPin::IsDeliverableSampleType(const AM_MEDIA_TYPE& mediaType, long sampleSize) const {
+    // A full video block with a positive width, a height and a picture size
+    // that fits 32 bits.
+    ProposedMediaType proposal;
+    if (FAILED(ParseProposedMediaType(&mediaType, &proposal))) {
+        return false;
+    }
+    // A format of the catalogue, whose picture fits the sample.
+    const VideoFormatInfo* row = VideoFormatCatalogue::Row(proposal.format);
+    uint64_t bytes = 0;
+    if (!row ||
+        !VideoFormatCatalogue::ImageSize(proposal.format, proposal.width, proposal.height, row->bitsPerPixel,
+                                         &bytes) ||
+        sampleSize < 1 || bytes > static_cast<uint64_t>(sampleSize)) {
+        return false;
+    }
+    // Room for the camera's picture: conversion neither scales nor crops.
+    if (m_frameBuffer) {
+        const int32_t frameRows =
+            m_frameGeometry.height < 0 ? -m_frameGeometry.height : m_frameGeometry.height;
+        if (proposal.width < m_frameGeometry.width || proposal.height < frameRows) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void CKorvelGenICamStreamPin::ConvertFrameInto(IMediaSample* sample) {

@@ -10,6 +10,14 @@
 #include "pins/FormatNegotiator.h"
 #include "pins/PinIdentifier.h"
 
+namespace {
+
+// The largest allocator prefix and alignment a downstream pin may ask for.
+constexpr long kLargestPrefix = 64 * 1024;
+constexpr long kLargestAlignment = 64 * 1024;
+
+}  // namespace
+
 CKorvelGenICamStreamPin::CKorvelGenICamStreamPin(const TCHAR* objectName, HRESULT* result,
                                                  CBaseFilter* filter, CCritSec* stateLock, LPCWSTR pinName,
                                                  FormatNegotiator* negotiator, CCritSec* cameraLock,
@@ -23,6 +31,7 @@ CKorvelGenICamStreamPin::CKorvelGenICamStreamPin(const TCHAR* objectName, HRESUL
       m_run(nullptr),
       m_deliveryThread(nullptr),
       m_abandonedThread(nullptr),
+      m_abandonedRun(nullptr),
       m_connected(0) {}
 
 CKorvelGenICamStreamPin::~CKorvelGenICamStreamPin() {
@@ -33,6 +42,8 @@ CKorvelGenICamStreamPin::~CKorvelGenICamStreamPin() {
         CloseHandle(m_abandonedThread);
         m_abandonedThread = nullptr;
     }
+    // A thread still downstream after that leaves without touching the pin.
+    LetGoOfAbandonedRun();
     FreeFrameBuffer();
 }
 
@@ -194,8 +205,18 @@ HRESULT CKorvelGenICamStreamPin::DecideBufferSize(IMemAllocator* allocator, ALLO
         imageSize > static_cast<DWORD>(LONG_MAX)) {
         return E_FAIL;
     }
-    // One buffer: the newest frame is what counts. Alignment and prefix stay
-    // as the downstream pin asked.
+    // Alignment and prefix stay as the downstream pin asked, unless no
+    // allocator could meet them safely: a negative prefix puts the buffer
+    // before its memory, an alignment must be a power of two, and neither
+    // needs more than a few pages.
+    if (request->cbPrefix < 0 || request->cbPrefix > kLargestPrefix) {
+        return E_INVALIDARG;
+    }
+    if (request->cbAlign < 1 || request->cbAlign > kLargestAlignment ||
+        (request->cbAlign & (request->cbAlign - 1)) != 0) {
+        return VFW_E_BADALIGN;
+    }
+    // One buffer: the newest frame is what counts.
     request->cBuffers = 1;
     request->cbBuffer = static_cast<LONG>(imageSize);
     ALLOCATOR_PROPERTIES actual = {};

@@ -13,8 +13,9 @@
 //
 // Locks: the filter's state lock (the pin's CBasePin lock), then the filter's
 // camera lock around every camera call, then the negotiator's; inside the
-// pin frameLock before timingLock, statsLock alone. The grab and delivery
-// threads take neither of the filter's locks.
+// pin frameLock before timingLock, statsLock alone; the delivery thread takes
+// its run's pinLock before either. The grab and delivery threads take
+// neither of the filter's locks.
 #pragma once
 
 #include <windows.h>
@@ -112,10 +113,17 @@ class CKorvelGenICamStreamPin : public CBaseOutputPin, public IKsPropertySet, pu
     // S_FALSE when there was no thread.
     HRESULT StopDelivery(bool decommit);
     static unsigned __stdcall DeliveryThreadProc(void* argument);
-    void DeliverOneSample(const DeliveryRun& run);
+    // Touches the pin only under the run's pinLock and while the pin has not
+    // given the run up, since the pin may go while the thread is downstream.
+    static void DeliverOneSample(DeliveryRun& run);
     void ConvertFrameInto(IMediaSample* sample);
-    void AdoptSampleMediaType(const AM_MEDIA_TYPE& mediaType);
+    // Under frameLock.
+    void AdoptSampleMediaType(const AM_MEDIA_TYPE& mediaType, long sampleSize);
+    bool IsDeliverableSampleType(const AM_MEDIA_TYPE& mediaType, long sampleSize) const;
     static void ReleaseRun(DeliveryRun* run);
+    // Gives up the run of a thread that outlived its waits: the thread no
+    // longer touches the pin.
+    void LetGoOfAbandonedRun();
 
     FormatNegotiator* const m_negotiator;
     CCritSec* const m_cameraLock;
@@ -136,8 +144,9 @@ class CKorvelGenICamStreamPin : public CBaseOutputPin, public IKsPropertySet, pu
     DeliveryRun* m_run;  // the active delivery thread's, null while inactive
 
     HANDLE m_deliveryThread;
-    // A thread that did not end within its wait: waited for again before the
-    // pin goes.
+    // A thread that did not end within its wait, and its run: waited for
+    // again before the pin goes, then let go.
     HANDLE m_abandonedThread;
+    DeliveryRun* m_abandonedRun;
     volatile LONG m_connected;
 };

@@ -172,6 +172,17 @@ void PinTest::TearDown() {
     }
 }
 
+void PinTest::ReleaseClassObject() {
+    if (m_registration) {
+        EXPECT_EQ(S_OK, CoRevokeClassObject(m_registration));
+        m_registration = 0;
+    }
+    if (m_factory) {
+        EXPECT_EQ(0u, m_factory->Release());
+        m_factory = nullptr;
+    }
+}
+
 void PinTest::LoadCameras(const std::string& profile) {
     GenICam::gcstring error;
     ASSERT_TRUE(Quill::Emulation::GetEmulationControl().LoadProfiles(profile.c_str(), &error))

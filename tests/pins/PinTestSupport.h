@@ -98,6 +98,9 @@ class PinTest : public ::testing::Test {
     static IPin* PinOf(IBaseFilter* filter, const wchar_t* id);
     // A new filter of a system class.
     static IBaseFilter* CreateSystemFilter(REFCLSID clsid);
+    // Revokes and releases the module's class object before TearDown, so
+    // that DllCanUnloadNow answers for the case's own objects alone.
+    void ReleaseClassObject();
 
   private:
     HMODULE m_module = nullptr;
