@@ -19,3 +19,4 @@
 #include "baseclasses/EnumPins.h"
 #include "baseclasses/BasePin.h"
 #include "baseclasses/BaseOutputPin.h"
+#include "baseclasses/BasePropertyPage.h"

@@ -5,6 +5,7 @@
 
 #include "baseclasses/BaseClasses.h"
 #include "filter/SourceFilter.h"
+#include "proppage/PropPage.h"
 #include "KorvelGenICamSource_h.h"
 #include "module/ModuleSetup.h"
 
@@ -37,10 +38,11 @@ const AMOVIESETUP_FILTER g_sourceFilterSetup = {
     &CLSID_CKorvelGenICamSource, kSourceFilterName, MERIT_DO_NOT_USE, 1, &g_capturePinSetup,
 };
 
-// The "Camera Setup" property page joins this table together with the page.
+// The filter, then its "Camera Setup" property page.
 CFactoryTemplate g_Templates[] = {
     {kSourceFilterName, &CLSID_CKorvelGenICamSource, CKorvelGenICamSourceFilter::CreateInstance, nullptr,
      &g_sourceFilterSetup},
+    {L"Camera Setup", &CLSID_KorvelCameraSetupPage, CPropPage::CreateInstance, nullptr, nullptr},
 };
 int g_cTemplates = sizeof(g_Templates) / sizeof(g_Templates[0]);
 

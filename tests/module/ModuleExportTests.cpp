@@ -28,6 +28,8 @@ TEST(ModuleFile, CarriesTheTypeLibraryAndTheStringTable) {
     EXPECT_EQ(13, LoadStringW(module, 1, text, 64));
     EXPECT_STREQ(L"Camera Source", text);
     EXPECT_NE(nullptr, FindResourceW(module, MAKEINTRESOURCEW(1), L"TYPELIB"));
+    // The "Camera Setup" page's dialog.
+    EXPECT_NE(nullptr, FindResourceW(module, MAKEINTRESOURCEW(101), MAKEINTRESOURCEW(5)));  // RT_DIALOG
     FreeLibrary(module);
 
     ITypeLib* library = nullptr;
@@ -42,7 +44,7 @@ TEST(ModuleFile, CarriesTheTypeLibraryAndTheStringTable) {
     library->Release();
 }
 
-TEST(ModuleFile, ServesTheFilterClassOnly) {
+TEST(ModuleFile, ServesTheFilterAndItsPropertyPage) {
     HMODULE module = LoadLibraryW(SourceModulePath().c_str());
     ASSERT_NE(nullptr, module);
     auto getClassObject = Export<GetClassObjectEntryPoint>(module, "DllGetClassObject");
@@ -60,9 +62,15 @@ TEST(ModuleFile, ServesTheFilterClassOnly) {
     void* object = reinterpret_cast<void*>(1);
     EXPECT_EQ(E_NOINTERFACE, getClassObject(CLSID_CKorvelGenICamSource, IID_IBaseFilter, &object));
     EXPECT_EQ(nullptr, object);
-    // The "Camera Setup" page is not served yet, nor is any other class.
-    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
-              getClassObject(CLSID_KorvelCameraSetupPage, IID_IClassFactory, &object));
+    // The "Camera Setup" page is the second class; no other class is served.
+    ASSERT_EQ(S_OK, getClassObject(CLSID_KorvelCameraSetupPage, IID_IClassFactory,
+                                   reinterpret_cast<void**>(&factory)));
+    IPropertyPage* page = nullptr;
+    EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IPropertyPage, reinterpret_cast<void**>(&page)));
+    EXPECT_EQ(0u, factory->Release());
+    ASSERT_NE(nullptr, page);
+    EXPECT_EQ(S_FALSE, canUnloadNow());
+    EXPECT_EQ(0u, page->Release());
     EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, getClassObject(CLSID_FilterGraph, IID_IClassFactory, &object));
     EXPECT_EQ(S_OK, canUnloadNow());
     FreeLibrary(module);

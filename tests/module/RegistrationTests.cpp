@@ -150,6 +150,7 @@ class ModuleRegistration : public ComTest {
 
     void ExpectNothingRegistered() {
         EXPECT_FALSE(KeyExists(ClassKey(CLSID_CKorvelGenICamSource)));
+        EXPECT_FALSE(KeyExists(ClassKey(CLSID_KorvelCameraSetupPage)));
         EXPECT_FALSE(KeyExists(kVideoInputEntry));
         EXPECT_FALSE(KeyExists(kDefaultCategoryEntry));
         EXPECT_FALSE(KeyExists(kTypeLibraryKey));
@@ -162,6 +163,13 @@ class ModuleRegistration : public ComTest {
         const std::wstring server = ReadString(key + L"\\InprocServer32", nullptr);
         EXPECT_EQ(0, _wcsicmp(modulePath.c_str(), server.c_str()));
         EXPECT_EQ(L"Both", ReadString(key + L"\\InprocServer32", L"ThreadingModel"));
+
+        // The "Camera Setup" property page is served by the same module.
+        const std::wstring pageKey = ClassKey(CLSID_KorvelCameraSetupPage);
+        EXPECT_EQ(L"Camera Setup", ReadString(pageKey, nullptr));
+        const std::wstring pageServer = ReadString(pageKey + L"\\InprocServer32", nullptr);
+        EXPECT_EQ(0, _wcsicmp(modulePath.c_str(), pageServer.c_str()));
+        EXPECT_EQ(L"Both", ReadString(pageKey + L"\\InprocServer32", L"ThreadingModel"));
     }
 
     void ExpectVideoInputEntryOnly() {
