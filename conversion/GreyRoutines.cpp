@@ -29,10 +29,8 @@ HRESULT ToPlanar(const uint8_t* source, int32_t sourceStride, uint8_t* destinati
 
 HRESULT ToRGB24(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
                 int32_t width, int32_t height) {
-    const uint8_t* const planes[3] = {source, source, source};
-    const int32_t strides[3] = {sourceStride, sourceStride, sourceStride};
     return FromKernel(
-        ActiveKernelTable().MergePlanes3(planes, strides, destination, destinationStride, width, height));
+        ActiveKernelTable().GreyToBGR24(source, sourceStride, destination, destinationStride, width, height));
 }
 
 HRESULT CopyGrey(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
@@ -94,25 +92,14 @@ KORVEL_ROUTINE(RGB8ToY800) {
 
 KORVEL_ROUTINE(Y800ToRGB32) {
     (void)scratch;
-    const uint8_t* const planes[4] = {source, source, source, source};
-    const int32_t strides[4] = {sourceStride, sourceStride, sourceStride, sourceStride};
-    return FromKernel(
-        ActiveKernelTable().MergePlanes4(planes, strides, destination, destinationStride, width, height));
+    return FromKernel(ActiveKernelTable().GreyToBGRA32(source, sourceStride, destination, destinationStride,
+                                                       width, height, kernels::kGreyAlpha));
 }
 
 KORVEL_ROUTINE(RGB8ToRGB32) {
     (void)scratch;
-    for (int32_t row = 0; row < height; ++row) {
-        const uint8_t* in = kernels::RowAt(source, sourceStride, row);
-        uint8_t* out = kernels::RowAt(destination, destinationStride, row);
-        for (int32_t x = 0; x < width; ++x, out += 4) {
-            out[0] = in[x];
-            out[1] = in[x];
-            out[2] = in[x];
-            out[3] = 255;
-        }
-    }
-    return S_OK;
+    return FromKernel(ActiveKernelTable().GreyToBGRA32(source, sourceStride, destination, destinationStride,
+                                                       width, height, 255));
 }
 
 }  // namespace routines

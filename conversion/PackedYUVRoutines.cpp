@@ -85,27 +85,14 @@ KORVEL_ROUTINE(UYVYToRGB32) {
 
 KORVEL_ROUTINE(UYVYToRGB24) {
     (void)scratch;
-    const kernels::KernelTable& table = ActiveKernelTable();
-    const int32_t status =
-        table.UYVYToRGBTriplets(source, sourceStride, destination, destinationStride, width, height);
-    if (status < 0) {
-        return E_FAIL;
-    }
-    // The exchange of R and B runs in place and per pixel, so the rows can be
-    // walked from the lowest address whatever direction they were written in:
-    // the swap kernel accepts only a positive stride, and a bottom-up
-    // destination arrives here with a negative one.
-    uint8_t* lowest =
-        destinationStride < 0 ? kernels::RowAt(destination, destinationStride, height - 1) : destination;
-    const int32_t stride = destinationStride < 0 ? -destinationStride : destinationStride;
-    static const uint8_t kSwapRedBlue[3] = {2, 1, 0};
-    return FromKernel(table.ReorderChannels3(lowest, stride, width, height, kSwapRedBlue));
+    return FromKernel(
+        ActiveKernelTable().UYVYToBGR24(source, sourceStride, destination, destinationStride, width, height));
 }
 
 KORVEL_ROUTINE(UYVYToY800) {
     (void)scratch;
-    Packed422ToGrey(source, sourceStride, kUYVYGroup, destination, destinationStride, width, height);
-    return S_OK;
+    return FromKernel(ActiveKernelTable().Packed422ToGrey(
+        source, sourceStride, destination, destinationStride, width, height, kUYVYGroup.firstLuma));
 }
 
 KORVEL_ROUTINE(UYVYToRGB8) {
@@ -156,8 +143,8 @@ KORVEL_ROUTINE(YUY2ToRGB24) {
 
 KORVEL_ROUTINE(YUY2ToY800) {
     (void)scratch;
-    Packed422ToGrey(source, sourceStride, kYUY2Group, destination, destinationStride, width, height);
-    return S_OK;
+    return FromKernel(ActiveKernelTable().Packed422ToGrey(
+        source, sourceStride, destination, destinationStride, width, height, kYUY2Group.firstLuma));
 }
 
 KORVEL_ROUTINE(YUY2ToRGB8) {
@@ -223,8 +210,8 @@ KORVEL_ROUTINE(YVYUToRGB24) {
 
 KORVEL_ROUTINE(YVYUToY800) {
     (void)scratch;
-    Packed422ToGrey(source, sourceStride, kYVYUGroup, destination, destinationStride, width, height);
-    return S_OK;
+    return FromKernel(ActiveKernelTable().Packed422ToGrey(
+        source, sourceStride, destination, destinationStride, width, height, kYVYUGroup.firstLuma));
 }
 
 KORVEL_ROUTINE(YVYUToRGB8) {

@@ -106,20 +106,10 @@ HRESULT ToRGB24(const uint8_t* source, int32_t sourceStride, uint8_t* destinatio
 }
 
 HRESULT ToRGB32(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
-                int32_t width, int32_t height, ScratchBuffers* scratch, bool yv12) {
-    const int64_t rowBytes = 4 * static_cast<int64_t>(width);
-    uint8_t* bgr = ReserveScratch(scratch, ScratchBuffers::kRgbSlot, rowBytes, height);
-    if (bgr == nullptr) {
-        return E_OUTOFMEMORY;
-    }
-    const HRESULT result =
-        ToRGB24(source, sourceStride, bgr, static_cast<int32_t>(rowBytes), width, height, yv12);
-    if (FAILED(result)) {
-        return result;
-    }
-    ExpandToBGRA(bgr, static_cast<int32_t>(rowBytes), destination, destinationStride, width & ~1, height,
-                 255);
-    return S_OK;
+                int32_t width, int32_t height, bool yv12) {
+    const SourcePlanes in = PlanesOf(source, sourceStride, height, yv12);
+    return FromKernel(ActiveKernelTable().Planar420ToBGRA32(in.planes, in.strides, destination,
+                                                            destinationStride, width, height, 255));
 }
 
 }  // namespace
@@ -140,8 +130,8 @@ HRESULT ToRGB32(const uint8_t* source, int32_t sourceStride, uint8_t* destinatio
         return ToY41P(source, sourceStride, destination, destinationStride, width, height, scratch, IsYV12); \
     }                                                                                                        \
     KORVEL_ROUTINE(Family##ToRGB32) {                                                                        \
-        return ToRGB32(source, sourceStride, destination, destinationStride, width, height, scratch,         \
-                       IsYV12);                                                                              \
+        (void)scratch;                                                                                       \
+        return ToRGB32(source, sourceStride, destination, destinationStride, width, height, IsYV12);         \
     }                                                                                                        \
     KORVEL_ROUTINE(Family##ToRGB24) {                                                                        \
         (void)scratch;                                                                                       \

@@ -138,17 +138,6 @@ void GreyToY41P(const uint8_t* source, int32_t sourceStride, uint8_t* destinatio
     }
 }
 
-void Packed422ToGrey(const uint8_t* source, int32_t sourceStride, GroupOrder from, uint8_t* destination,
-                     int32_t destinationStride, int32_t width, int32_t height) {
-    for (int32_t row = 0; row < height; ++row) {
-        const uint8_t* in = RowAt(source, sourceStride, row);
-        uint8_t* out = RowAt(destination, destinationStride, row);
-        for (int32_t x = 0; x < width; ++x) {
-            out[x] = in[4 * (x / 2) + ((x & 1) != 0 ? from.secondLuma : from.firstLuma)];
-        }
-    }
-}
-
 void GreyToPacked422(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                      int32_t destinationStride, GroupOrder to, int32_t width, int32_t height) {
     const int32_t pairs = width / 2;

@@ -71,9 +71,8 @@ void Y41PToGrey(const uint8_t* source, int32_t sourceStride, uint8_t* destinatio
 void GreyToY41P(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
                 int32_t width, int32_t height);
 
-// The luma bytes of a packed 4:2:2 picture, and the way back with chroma 128.
-void Packed422ToGrey(const uint8_t* source, int32_t sourceStride, GroupOrder from, uint8_t* destination,
-                     int32_t destinationStride, int32_t width, int32_t height);
+// Grey to a packed 4:2:2 picture with chroma 128 (the way back is the
+// Packed422ToGrey kernel).
 void GreyToPacked422(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                      int32_t destinationStride, GroupOrder to, int32_t width, int32_t height);
 

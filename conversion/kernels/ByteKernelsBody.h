@@ -118,6 +118,142 @@ int32_t MergePlanes4Vector(const uint8_t* const sources[4], const int32_t source
     return kSuccess;
 }
 
+// Grey to B = G = R triplets, sixteen pixels a lane a step: output byte p of
+// a lane's 48 is grey byte p / 3, picked by three shuffles.
+template <class V>
+int32_t GreyToBGR24Vector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t width, int32_t height) {
+    typedef typename V::Reg Reg;
+    if (source == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    if (width < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    Reg spread[3];
+    for (int out = 0; out < 3; ++out) {
+        int8_t mask[16];
+        for (int byte = 0; byte < 16; ++byte) {
+            mask[byte] = static_cast<int8_t>((16 * out + byte) / 3);
+        }
+        spread[out] = V::Bytes(mask);
+    }
+    constexpr int kStep = 16 * V::kLanes;
+    const int32_t columns = width / kStep * kStep;
+    for (int32_t row = 0; row < height && columns > 0; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t x = 0; x < columns; x += kStep) {
+            const Reg grey = V::Load(in + x, 16);
+            uint8_t* pixels = out + 3 * x;
+            V::Store(pixels, 48, V::Shuffle8(grey, spread[0]));
+            V::Store(pixels + 16, 48, V::Shuffle8(grey, spread[1]));
+            V::Store(pixels + 32, 48, V::Shuffle8(grey, spread[2]));
+        }
+    }
+    if (columns < width) {
+        GreyToBGR24_Portable(source + columns, sourceStride, destination + 3 * columns, destinationStride,
+                             width - columns, height);
+    }
+    return kSuccess;
+}
+
+// Grey to B = G = R, alpha pixels, sixteen a lane a step: each output register
+// is four grey bytes spread four times, the alpha byte either spread with
+// them (kGreyAlpha) or left zero by the shuffle and filled from a constant.
+template <class V>
+int32_t GreyToBGRA32Vector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                           int32_t destinationStride, int32_t width, int32_t height, int32_t alpha) {
+    typedef typename V::Reg Reg;
+    if (source == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    if (width < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    if (alpha < kGreyAlpha || alpha > 255) {
+        return kBadChannelIndex;
+    }
+    const bool greyAlpha = alpha == kGreyAlpha;
+    Reg spread[4];
+    for (int out = 0; out < 4; ++out) {
+        int8_t mask[16];
+        for (int byte = 0; byte < 16; ++byte) {
+            const bool alphaByte = byte % 4 == 3;
+            mask[byte] = alphaByte && !greyAlpha ? -1 : static_cast<int8_t>(4 * out + byte / 4);
+        }
+        spread[out] = V::Bytes(mask);
+    }
+    const Reg alphaBytes =
+        greyAlpha ? V::Zero() : V::Set32(static_cast<int32_t>(static_cast<uint32_t>(alpha) << 24));
+    constexpr int kStep = 16 * V::kLanes;
+    const int32_t columns = width / kStep * kStep;
+    for (int32_t row = 0; row < height && columns > 0; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t x = 0; x < columns; x += kStep) {
+            uint8_t* pixels = out + 4 * x;
+            if (V::kLanes == 1) {
+                const Reg grey = V::Load(in + x, 16);
+                for (int part = 0; part < 4; ++part) {
+                    V::Store(pixels + 16 * part, 16, V::Or(V::Shuffle8(grey, spread[part]), alphaBytes));
+                }
+                continue;
+            }
+            // Wider registers: each holds eight pixels, the second lane loaded
+            // four greys on, so every store is one whole register of adjacent
+            // pixels rather than two halves 64 bytes apart.
+            for (int part = 0; part < 4; ++part) {
+                const Reg grey = V::Load4(in + x + 8 * part, 4);
+                V::Store(pixels + 32 * part, 16, V::Or(V::Shuffle8(grey, spread[0]), alphaBytes));
+            }
+        }
+    }
+    if (columns < width) {
+        GreyToBGRA32_Portable(source + columns, sourceStride, destination + 4 * columns, destinationStride,
+                              width - columns, height, alpha);
+    }
+    return kSuccess;
+}
+
+// The luma bytes of packed 4:2:2 rows, thirty-two pixels a lane a step: the
+// even or the odd bytes of 64, packed down from 16-bit lanes.
+template <class V>
+int32_t Packed422ToGreyVector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                              int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma) {
+    typedef typename V::Reg Reg;
+    if (source == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    if (width < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    if (firstLuma != 0 && firstLuma != 1) {
+        return kBadChannelIndex;
+    }
+    const Reg lowBytes = V::Set16(0x00FF);
+    auto luma = [&](Reg packed) {
+        return firstLuma == 0 ? V::And(packed, lowBytes) : V::template ShiftRight16<8>(packed);
+    };
+    constexpr int kStep = 16 * V::kLanes;
+    const int32_t columns = width / kStep * kStep;
+    for (int32_t row = 0; row < height && columns > 0; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t x = 0; x < columns; x += kStep) {
+            Reg a;
+            Reg b;
+            V::LoadPair(in + 2 * x, &a, &b);
+            V::Store(out + x, 16, V::PackUnsigned16(luma(a), luma(b)));
+        }
+    }
+    if (columns < width) {
+        Packed422ToGrey_Portable(source + 2 * columns, sourceStride, destination + columns, destinationStride,
+                                 width - columns, height, firstLuma);
+    }
+    return kSuccess;
+}
+
 // In place, five pixels (15 bytes) a lane a step: each lane loads 16 bytes and
 // stores them back with the sixteenth unchanged, so a step needs one byte of
 // the next pixel to exist; the next step (or lane) rewrites that byte.

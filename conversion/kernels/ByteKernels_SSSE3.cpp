@@ -51,4 +51,21 @@ int32_t UYVYToPlanar420_SSSE3(const uint8_t* source, int32_t sourceStride, Plane
                                                     width, height);
 }
 
+int32_t GreyToBGR24_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t width, int32_t height) {
+    return GreyToBGR24Vector<Vector128>(source, sourceStride, destination, destinationStride, width, height);
+}
+
+int32_t GreyToBGRA32_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                           int32_t destinationStride, int32_t width, int32_t height, int32_t alpha) {
+    return GreyToBGRA32Vector<Vector128>(source, sourceStride, destination, destinationStride, width, height,
+                                         alpha);
+}
+
+int32_t Packed422ToGrey_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                              int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma) {
+    return Packed422ToGreyVector<Vector128>(source, sourceStride, destination, destinationStride, width,
+                                            height, firstLuma);
+}
+
 }  // namespace kernels

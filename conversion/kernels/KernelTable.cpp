@@ -37,6 +37,11 @@ const KernelTable kPortable = {
     Planar420ToBGR24_Portable,
     DemosaicBayer_Portable,
     DemosaicBayerBGRA_Portable,
+    GreyToBGR24_Portable,
+    GreyToBGRA32_Portable,
+    Planar420ToBGRA32_Portable,
+    UYVYToBGR24_Portable,
+    Packed422ToGrey_Portable,
 };
 
 // The four level tables, 0 to 3. A level without a variant of its own for a
@@ -72,6 +77,11 @@ struct LevelTables {
         levels[2].UYVYToPlanar420 = UYVYToPlanar420_SSSE3;
         levels[2].DemosaicBayer = DemosaicBayer_SSSE3;
         levels[2].DemosaicBayerBGRA = DemosaicBayerBGRA_SSSE3;
+        levels[2].GreyToBGR24 = GreyToBGR24_SSSE3;
+        levels[2].GreyToBGRA32 = GreyToBGRA32_SSSE3;
+        levels[2].Planar420ToBGRA32 = Planar420ToBGRA32_SSSE3;
+        levels[2].UYVYToBGR24 = UYVYToBGR24_SSSE3;
+        levels[2].Packed422ToGrey = Packed422ToGrey_SSSE3;
 #endif
         levels[3] = levels[2];  // SSE4.1: no variants of its own; the SSSE3 ones serve.
         avx2 = levels[3];
@@ -99,6 +109,11 @@ struct LevelTables {
         avx2.UYVYToPlanar420 = UYVYToPlanar420_AVX2;
         avx2.DemosaicBayer = DemosaicBayer_AVX2;
         avx2.DemosaicBayerBGRA = DemosaicBayerBGRA_AVX2;
+        avx2.GreyToBGR24 = GreyToBGR24_AVX2;
+        avx2.GreyToBGRA32 = GreyToBGRA32_AVX2;
+        avx2.Planar420ToBGRA32 = Planar420ToBGRA32_AVX2;
+        avx2.UYVYToBGR24 = UYVYToBGR24_AVX2;
+        avx2.Packed422ToGrey = Packed422ToGrey_AVX2;
 #endif
     }
 };

@@ -18,6 +18,9 @@ enum KernelStatus : int32_t {
     kBadChannelIndex = -60,
 };
 
+// The alpha argument of GreyToBGRA32 that copies each grey into alpha.
+constexpr int32_t kGreyAlpha = -1;
+
 // Plane pointers and strides of a 4:2:0 picture, always in the order Y, U, V
 // unless a kernel says otherwise.
 typedef const uint8_t* const ConstPlanes[3];
@@ -87,6 +90,23 @@ struct KernelTable {
     int32_t (*DemosaicBayerBGRA)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                  int32_t destinationStride, int32_t width, int32_t height, int32_t phase,
                                  int32_t firstRow, int32_t rowCount, uint8_t alpha);
+    // Grey bytes to B = G = R triplets.
+    int32_t (*GreyToBGR24)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                           int32_t destinationStride, int32_t width, int32_t height);
+    // Grey bytes to B = G = R, alpha pixels: alpha 0 to 255 as given, or
+    // kGreyAlpha for the grey itself; -60 for any other alpha.
+    int32_t (*GreyToBGRA32)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                            int32_t destinationStride, int32_t width, int32_t height, int32_t alpha);
+    // Planar420ToBGR24 into 4-byte pixels with the given alpha.
+    int32_t (*Planar420ToBGRA32)(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                                 int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha);
+    // UYVYToRGBTriplets with blue first.
+    int32_t (*UYVYToBGR24)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                           int32_t destinationStride, int32_t width, int32_t height);
+    // The luma bytes of packed 4:2:2 rows (YUY2, UYVY, YVYU): pixel x's grey is
+    // byte 2 * x + firstLuma, firstLuma 0 or 1 (-60 otherwise).
+    int32_t (*Packed422ToGrey)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                               int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma);
 };
 
 // The portable reference variants; the yardstick for any faster table.

@@ -84,6 +84,72 @@ int32_t MergePlanes4_Portable(const uint8_t* const sources[4], const int32_t sou
     return kSuccess;
 }
 
+int32_t GreyToBGR24_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                             int32_t destinationStride, int32_t width, int32_t height) {
+    if (source == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    if (width < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t x = 0; x < width; ++x, out += 3) {
+            out[0] = in[x];
+            out[1] = in[x];
+            out[2] = in[x];
+        }
+    }
+    return kSuccess;
+}
+
+int32_t GreyToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                              int32_t destinationStride, int32_t width, int32_t height, int32_t alpha) {
+    if (source == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    if (width < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    if (alpha < kGreyAlpha || alpha > 255) {
+        return kBadChannelIndex;
+    }
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t x = 0; x < width; ++x, out += 4) {
+            out[0] = in[x];
+            out[1] = in[x];
+            out[2] = in[x];
+            out[3] = alpha == kGreyAlpha ? in[x] : static_cast<uint8_t>(alpha);
+        }
+    }
+    return kSuccess;
+}
+
+int32_t Packed422ToGrey_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                 int32_t destinationStride, int32_t width, int32_t height,
+                                 int32_t firstLuma) {
+    if (source == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    if (width < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    if (firstLuma != 0 && firstLuma != 1) {
+        return kBadChannelIndex;
+    }
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row) + firstLuma;
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t x = 0; x < width; ++x) {
+            out[x] = in[2 * x];
+        }
+    }
+    return kSuccess;
+}
+
 int32_t ReorderChannels3_Portable(uint8_t* pixels, int32_t stride, int32_t width, int32_t height,
                                   const uint8_t table[3]) {
     if (pixels == nullptr || table == nullptr) {

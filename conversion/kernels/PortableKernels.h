@@ -68,4 +68,16 @@ int32_t YUY2ToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint8
 int32_t Planar420ToBGR24_Portable(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
                                   int32_t destinationStride, int32_t width, int32_t height);
 
+// Appended to the table later than the kernels above.
+int32_t GreyToBGR24_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                             int32_t destinationStride, int32_t width, int32_t height);
+int32_t GreyToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                              int32_t destinationStride, int32_t width, int32_t height, int32_t alpha);
+int32_t Planar420ToBGRA32_Portable(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                                   int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha);
+int32_t UYVYToBGR24_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                             int32_t destinationStride, int32_t width, int32_t height);
+int32_t Packed422ToGrey_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                 int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma);
+
 }  // namespace kernels

@@ -102,6 +102,29 @@ int32_t YUY2ToPlanar420_AVX2(const uint8_t* source, int32_t sourceStride, Planes
                              PlaneStrides destinationStrides, int32_t width, int32_t height);
 int32_t UYVYToPlanar420_AVX2(const uint8_t* source, int32_t sourceStride, Planes destinations,
                              PlaneStrides destinationStrides, int32_t width, int32_t height);
+// SSSE3, appended kernels: ByteKernels_SSSE3.cpp (grey) and YUVToRGB_SSSE3.cpp.
+int32_t GreyToBGR24_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t width, int32_t height);
+int32_t GreyToBGRA32_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                           int32_t destinationStride, int32_t width, int32_t height, int32_t alpha);
+int32_t Planar420ToBGRA32_SSSE3(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                                int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha);
+int32_t UYVYToBGR24_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t width, int32_t height);
+int32_t Packed422ToGrey_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                              int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma);
+
+// AVX2, appended kernels: ByteKernels_AVX2.cpp (grey) and YUVToRGB_AVX2.cpp.
+int32_t GreyToBGR24_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                         int32_t destinationStride, int32_t width, int32_t height);
+int32_t GreyToBGRA32_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t width, int32_t height, int32_t alpha);
+int32_t Planar420ToBGRA32_AVX2(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                               int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha);
+int32_t UYVYToBGR24_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                         int32_t destinationStride, int32_t width, int32_t height);
+int32_t Packed422ToGrey_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                             int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma);
 #endif
 
 }  // namespace kernels

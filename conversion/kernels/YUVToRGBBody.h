@@ -185,11 +185,11 @@ int32_t PackedToRGBVector(const uint8_t* source, int32_t sourceStride, uint8_t* 
     return kSuccess;
 }
 
-// 4:2:0 planes to BGR24 with form C; only the even part of an odd size is
-// converted, as by the portable kernel.
-template <class V>
-int32_t Planar420ToBGR24Vector(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
-                               int32_t destinationStride, int32_t width, int32_t height) {
+// 4:2:0 planes to BGR24 or BGRA32 with form C; only the even part of an odd
+// size is converted, as by the portable kernels.
+template <class V, RGBLayout Layout>
+int32_t Planar420ToRGBVector(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                             int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha) {
     typedef typename V::Reg Reg;
     if (sources == nullptr || sourceStrides == nullptr || sources[0] == nullptr || sources[1] == nullptr ||
         sources[2] == nullptr || destination == nullptr) {
@@ -199,10 +199,12 @@ int32_t Planar420ToBGR24Vector(ConstPlanes sources, PlaneStrides sourceStrides, 
         return kBelowMinimumSize;
     }
     constexpr int kStep = 8 * V::kLanes;
+    constexpr int kPixelBytes = PixelBytes<Layout>();
     const int32_t columns = (width & ~1) / kStep * kStep;
     const int32_t rows = height & ~1;
     const YUVToRGBConstants<V> k(kFormC);
     const Reg zero = V::Zero();
+    const Reg fourth = V::Set16(alpha);
     for (int32_t row = 0; row < rows; ++row) {
         const uint8_t* luma = RowAt(sources[0], sourceStrides[0], row);
         const uint8_t* u = RowAt(sources[1], sourceStrides[1], row / 2);
@@ -212,15 +214,20 @@ int32_t Planar420ToBGR24Vector(ConstPlanes sources, PlaneStrides sourceStrides, 
             const Reg y = V::InterleaveLow8(V::Load8(luma + x, 8), zero);
             const Reg chroma =
                 V::InterleaveLow8(V::InterleaveLow8(V::Load4(u + x / 2, 4), V::Load4(v + x / 2, 4)), zero);
-            StoreEight<V, RGBLayout::BGR24>(out + 3 * x, 24,
-                                            ConvertEight<V, RGBLayout::BGR24>(k, y, chroma, zero));
+            StoreEight<V, Layout>(out + kPixelBytes * x, 8 * kPixelBytes,
+                                  ConvertEight<V, Layout>(k, y, chroma, fourth));
         }
     }
     if (columns < (width & ~1)) {
         const uint8_t* const rest[3] = {sources[0] + columns, sources[1] + columns / 2,
                                         sources[2] + columns / 2};
-        Planar420ToBGR24_Portable(rest, sourceStrides, destination + 3 * columns, destinationStride,
-                                  width - columns, height);
+        if (Layout == RGBLayout::BGRA32) {
+            Planar420ToBGRA32_Portable(rest, sourceStrides, destination + kPixelBytes * columns,
+                                       destinationStride, width - columns, height, alpha);
+        } else {
+            Planar420ToBGR24_Portable(rest, sourceStrides, destination + kPixelBytes * columns,
+                                      destinationStride, width - columns, height);
+        }
     }
     return ((width | height) & 1) != 0 ? kOddSizeConverted : kSuccess;
 }

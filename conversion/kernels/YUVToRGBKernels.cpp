@@ -70,6 +70,12 @@ int32_t UYVYToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint8
                                              height, alpha, 1);
 }
 
+int32_t UYVYToBGR24_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                             int32_t destinationStride, int32_t width, int32_t height) {
+    return PackedToRGB<Output::BGR24, true>(source, sourceStride, destination, destinationStride, width,
+                                            height, 0, 1);
+}
+
 int32_t YUY2ToBGR24_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                              int32_t destinationStride, int32_t width, int32_t height) {
     return PackedToRGB<Output::BGR24, false>(source, sourceStride, destination, destinationStride, width,
@@ -82,8 +88,11 @@ int32_t YUY2ToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint8
                                               height, alpha, 2);
 }
 
-int32_t Planar420ToBGR24_Portable(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
-                                  int32_t destinationStride, int32_t width, int32_t height) {
+namespace {
+
+template <Output Layout>
+int32_t Planar420ToRGB(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                       int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha) {
     if (sources == nullptr || sourceStrides == nullptr || sources[0] == nullptr || sources[1] == nullptr ||
         sources[2] == nullptr || destination == nullptr) {
         return kNullPointer;
@@ -93,6 +102,7 @@ int32_t Planar420ToBGR24_Portable(ConstPlanes sources, PlaneStrides sourceStride
     }
     // The chroma planes are width / 2 wide: an odd last column has no chroma
     // sample of its own and an odd last row none below, so both are left alone.
+    constexpr int kPixelBytes = Layout == Output::BGRA32 ? 4 : 3;
     const int32_t columns = width & ~1;
     const int32_t rows = height & ~1;
     for (int32_t row = 0; row < rows; ++row) {
@@ -100,11 +110,25 @@ int32_t Planar420ToBGR24_Portable(ConstPlanes sources, PlaneStrides sourceStride
         const uint8_t* u = RowAt(sources[1], sourceStrides[1], row / 2);
         const uint8_t* v = RowAt(sources[2], sourceStrides[2], row / 2);
         uint8_t* out = RowAt(destination, destinationStride, row);
-        for (int32_t x = 0; x < columns; ++x, out += 3) {
-            Store<Output::BGR24>(out, formulas::FormC(luma[x], u[x / 2], v[x / 2]), 0);
+        for (int32_t x = 0; x < columns; ++x, out += kPixelBytes) {
+            Store<Layout>(out, formulas::FormC(luma[x], u[x / 2], v[x / 2]), alpha);
         }
     }
     return ((width | height) & 1) != 0 ? kOddSizeConverted : kSuccess;
+}
+
+}  // namespace
+
+int32_t Planar420ToBGR24_Portable(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                                  int32_t destinationStride, int32_t width, int32_t height) {
+    return Planar420ToRGB<Output::BGR24>(sources, sourceStrides, destination, destinationStride, width,
+                                         height, 0);
+}
+
+int32_t Planar420ToBGRA32_Portable(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                                   int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha) {
+    return Planar420ToRGB<Output::BGRA32>(sources, sourceStrides, destination, destinationStride, width,
+                                          height, alpha);
 }
 
 }  // namespace kernels

@@ -44,8 +44,23 @@ int32_t YUY2ToBGRA32_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t*
 
 int32_t Planar420ToBGR24_SSSE3(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
                                int32_t destinationStride, int32_t width, int32_t height) {
-    return Planar420ToBGR24Vector<Vector128>(sources, sourceStrides, destination, destinationStride, width,
-                                             height);
+    return Planar420ToRGBVector<Vector128, RGBLayout::BGR24>(sources, sourceStrides, destination,
+                                                             destinationStride, width, height, 0);
+}
+
+int32_t Planar420ToBGRA32_SSSE3(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
+                                int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha) {
+    return Planar420ToRGBVector<Vector128, RGBLayout::BGRA32>(sources, sourceStrides, destination,
+                                                              destinationStride, width, height, alpha);
+}
+
+int32_t UYVYToBGR24_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t width, int32_t height) {
+    return PackedToRGBVector<Vector128, RGBLayout::BGR24, true>(
+        source, sourceStride, destination, destinationStride, width, height, 0, 1, kFormA,
+        [](const uint8_t* s, int32_t ss, uint8_t* d, int32_t ds, int32_t w, int32_t h) {
+            UYVYToBGR24_Portable(s, ss, d, ds, w, h);
+        });
 }
 
 }  // namespace kernels

@@ -213,6 +213,12 @@ std::vector<std::pair<const KernelTable*, std::string>> RunnableTables() {
                  int32_t                                                                                     \
                      h) { return t.kernel(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, 0x3C); } \
     }
+// The luma bytes of packed 4:2:2 from byte 'first' of each pair (2: refused).
+#define KORVEL_LUMA_CASE(kernel, first)                                                                     \
+    KernelCase{#kernel " luma " #first, {{2, 1}}, {{1, 1}}, false,                                          \
+               [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {                        \
+                   return t.kernel(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, first);        \
+               }}
 #define KORVEL_TO_PLANAR_CASE(kernel, inBytes)                                                              \
     KernelCase {                                                                                            \
 #kernel, {{inBytes, 1 } },                                                                          \
@@ -288,6 +294,40 @@ std::vector<KernelCase> AllKernels() {
         KORVEL_PACKED_CASE(YUY2ToBGR24, 2, 3),
         KORVEL_ALPHA_CASE(YUY2ToBGRA32, 2),
         KORVEL_FROM_PLANAR_CASE(Planar420ToBGR24, 3),
+        KORVEL_PACKED_CASE(GreyToBGR24, 1, 3),
+        KernelCase{"GreyToBGRA32",
+                   {{1, 1}},
+                   {{4, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       return t.GreyToBGRA32(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, 0x3C);
+                   }},
+        KernelCase{"GreyToBGRA32 grey alpha",
+                   {{1, 1}},
+                   {{4, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       return t.GreyToBGRA32(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h,
+                                             kGreyAlpha);
+                   }},
+        KernelCase{"GreyToBGRA32 bad alpha",
+                   {{1, 1}},
+                   {{4, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       return t.GreyToBGRA32(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, 256);
+                   }},
+        KernelCase{"Planar420ToBGRA32",
+                   {{1, 1}, {1, 2}, {1, 2}},
+                   {{4, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       return t.Planar420ToBGRA32(p.in, p.inStrides, p.out[0], p.outStrides[0], w, h, 0x3C);
+                   }},
+        KORVEL_PACKED_CASE(UYVYToBGR24, 2, 3),
+        KORVEL_LUMA_CASE(Packed422ToGrey, 0),
+        KORVEL_LUMA_CASE(Packed422ToGrey, 1),
+        KORVEL_LUMA_CASE(Packed422ToGrey, 2),
     };
 }
 
@@ -323,7 +363,9 @@ TEST(KernelVariantTest, VectorStepsStayInsideTightRows) {
         KORVEL_PACKED_CASE(BGR24ToYUY2, 3, 2),       KORVEL_PACKED_CASE(BGRA32ToYUY2, 4, 2),
         KORVEL_PACKED_CASE(BGR24ToGrey, 3, 1),       KORVEL_PACKED_CASE(BGRA32ToGrey, 4, 1),
         KORVEL_PACKED_CASE(UYVYToRGBTriplets, 2, 3), KORVEL_PACKED_CASE(YUY2ToBGR24, 2, 3),
-        KORVEL_PACKED_CASE(SwapBytePairs, 2, 2),
+        KORVEL_PACKED_CASE(SwapBytePairs, 2, 2),     KORVEL_PACKED_CASE(GreyToBGR24, 1, 3),
+        KORVEL_PACKED_CASE(UYVYToBGR24, 2, 3),       KORVEL_LUMA_CASE(Packed422ToGrey, 0),
+        KORVEL_LUMA_CASE(Packed422ToGrey, 1),
     };
     for (const auto& table : RunnableTables()) {
         for (const KernelCase& kernel : kernels) {
@@ -343,6 +385,39 @@ TEST(KernelVariantTest, VectorStepsStayInsideTightRows) {
                 EXPECT_EQ(kernel.invoke(*table.first, planes, width, 1), kSuccess);
                 EXPECT_EQ(actual, expected) << kernel.name << " " << table.second << " " << width;
             }
+        }
+    }
+}
+
+// The grey expansion's alpha: the given byte, the grey itself, or a refusal
+// outside kGreyAlpha .. 255 that writes nothing, in every table.
+TEST(KernelVariantTest, GreyExpansionAlphaIsTheGivenByteOrTheGrey) {
+    const int32_t width = 37;
+    std::vector<uint8_t> grey(static_cast<size_t>(width));
+    for (int32_t x = 0; x < width; ++x) {
+        grey[static_cast<size_t>(x)] = static_cast<uint8_t>(11 * x + 3);
+    }
+    for (const auto& table : RunnableTables()) {
+        for (int32_t alpha : {kGreyAlpha, 0, 0x3C, 255}) {
+            std::vector<uint8_t> out(static_cast<size_t>(4 * width), 0xEE);
+            EXPECT_EQ(table.first->GreyToBGRA32(grey.data(), width, out.data(), 4 * width, width, 1, alpha),
+                      kSuccess);
+            for (int32_t x = 0; x < width; ++x) {
+                const uint8_t value = grey[static_cast<size_t>(x)];
+                const uint8_t* pixel = &out[static_cast<size_t>(4 * x)];
+                EXPECT_EQ(pixel[0], value);
+                EXPECT_EQ(pixel[1], value);
+                EXPECT_EQ(pixel[2], value);
+                EXPECT_EQ(pixel[3], alpha == kGreyAlpha ? value : static_cast<uint8_t>(alpha))
+                    << table.second << " alpha " << alpha << " x " << x;
+            }
+        }
+        for (int32_t alpha : {-2, 256, 1 << 20}) {
+            std::vector<uint8_t> out(static_cast<size_t>(4 * width), 0xEE);
+            EXPECT_EQ(table.first->GreyToBGRA32(grey.data(), width, out.data(), 4 * width, width, 1, alpha),
+                      kBadChannelIndex)
+                << table.second << " alpha " << alpha;
+            EXPECT_EQ(out, std::vector<uint8_t>(static_cast<size_t>(4 * width), 0xEE)) << table.second;
         }
     }
 }
