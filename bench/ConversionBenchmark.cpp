@@ -69,15 +69,18 @@ struct Picture {
 // measured in turns: five rounds, each giving every contender a batch of at
 // least a fifth of 'minimumSeconds', and each keeps its fastest batch. Other
 // processes on the machine only ever slow a batch down, and taking turns
-// spreads their load over all contenders alike.
+// spreads their load over all contenders alike. Each batch starts after one
+// untimed run of its own contender: otherwise a batch would begin by writing
+// back what the contender before it left dirty in the cache (memcpy's 16 MB
+// at 1920 x 1080) and a contender following one that wrote the same
+// destination would start warm, a bias that at this size is worth a factor
+// of several to whoever happens to come later in the turn.
 std::vector<double> SecondsPerRun(const std::vector<std::function<void()>>& runs, double minimumSeconds) {
     using Clock = std::chrono::steady_clock;
     std::vector<double> best(runs.size(), 0.0);
-    for (const std::function<void()>& run : runs) {
-        run();  // warm caches and scratch buffers
-    }
     for (int round = 0; round < 5; ++round) {
         for (size_t contender = 0; contender < runs.size(); ++contender) {
+            runs[contender]();  // warm caches and scratch buffers
             int count = 0;
             const Clock::time_point start = Clock::now();
             double elapsed = 0.0;
