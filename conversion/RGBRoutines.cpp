@@ -155,22 +155,14 @@ KORVEL_RGB_ROUTINES(RGB24, 3)
 
 KORVEL_ROUTINE(RGB32ToRGB24) {
     (void)scratch;
-    for (int32_t row = 0; row < height; ++row) {
-        const uint8_t* in = RowAt(source, sourceStride, row);
-        uint8_t* out = RowAt(destination, destinationStride, row);
-        for (int32_t x = 0; x < width; ++x, in += 4, out += 3) {
-            out[0] = in[0];
-            out[1] = in[1];
-            out[2] = in[2];
-        }
-    }
-    return S_OK;
+    return FromKernel(kernels::ActiveKernelTable().BGRA32ToBGR24(source, sourceStride, destination,
+                                                                destinationStride, width, height));
 }
 
 KORVEL_ROUTINE(RGB24ToRGB32) {
     (void)scratch;
-    ExpandToBGRA(source, sourceStride, destination, destinationStride, width, height, 255);
-    return S_OK;
+    return FromKernel(kernels::ActiveKernelTable().BGR24ToBGRA32(source, sourceStride, destination,
+                                                                destinationStride, width, height, 255));
 }
 
 }  // namespace routines

@@ -158,19 +158,5 @@ void GreyToPacked422(const uint8_t* source, int32_t sourceStride, uint8_t* desti
     }
 }
 
-void ExpandToBGRA(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                  int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha) {
-    for (int32_t row = 0; row < height; ++row) {
-        const uint8_t* in = RowAt(source, sourceStride, row);
-        uint8_t* out = RowAt(destination, destinationStride, row);
-        for (int32_t x = 0; x < width; ++x, in += 3, out += 4) {
-            out[0] = in[0];
-            out[1] = in[1];
-            out[2] = in[2];
-            out[3] = alpha;
-        }
-    }
-}
-
 }  // namespace support
 }  // namespace routines

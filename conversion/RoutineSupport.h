@@ -76,9 +76,5 @@ void GreyToY41P(const uint8_t* source, int32_t sourceStride, uint8_t* destinatio
 void GreyToPacked422(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                      int32_t destinationStride, GroupOrder to, int32_t width, int32_t height);
 
-// B, G, R (3-byte) pixels to B, G, R, A with a fixed alpha.
-void ExpandToBGRA(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                  int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha);
-
 }  // namespace support
 }  // namespace routines

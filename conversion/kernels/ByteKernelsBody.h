@@ -433,5 +433,103 @@ int32_t PackedToPlanar420Vector(const uint8_t* source, int32_t sourceStride, Pla
     return ((width | height) & 1) != 0 ? kOddSizeConverted : kSuccess;
 }
 
+// 3-byte pixels to 4-byte ones, sixteen a lane a step: four overlapping
+// 16-byte loads at bytes 0, 12, 24 and 32 of the lane's 48 each hold four
+// whole pixels, which one shuffle spreads to 16 bytes with the alpha byte
+// left zero for the constant.
+template <class V>
+int32_t BGR24ToBGRA32Vector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                            int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha) {
+    typedef typename V::Reg Reg;
+    if (source == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    if (width < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    static const int kLoadAt[4] = {0, 12, 24, 32};
+    Reg spread[4];
+    for (int part = 0; part < 4; ++part) {
+        const int first = 12 * part - kLoadAt[part];
+        int8_t mask[16];
+        for (int byte = 0; byte < 16; ++byte) {
+            mask[byte] = byte % 4 == 3 ? -1 : static_cast<int8_t>(first + byte / 4 * 3 + byte % 4);
+        }
+        spread[part] = V::Bytes(mask);
+    }
+    const Reg alphaBytes = V::Set32(static_cast<int32_t>(static_cast<uint32_t>(alpha) << 24));
+    constexpr int kStep = 16 * V::kLanes;
+    const int32_t columns = width / kStep * kStep;
+    for (int32_t row = 0; row < height && columns > 0; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t x = 0; x < columns; x += kStep) {
+            const uint8_t* pixels = in + 3 * x;
+            uint8_t* written = out + 4 * x;
+            for (int part = 0; part < 4; ++part) {
+                const Reg four = V::Load(pixels + kLoadAt[part], 48);
+                V::Store(written + 16 * part, 64, V::Or(V::Shuffle8(four, spread[part]), alphaBytes));
+            }
+        }
+    }
+    if (columns < width) {
+        BGR24ToBGRA32_Portable(source + 3 * columns, sourceStride, destination + 4 * columns,
+                               destinationStride, width - columns, height, alpha);
+    }
+    return kSuccess;
+}
+
+// 4-byte pixels to 3-byte ones, sixteen a lane a step: each register of four
+// pixels is packed to its twelve colour bytes by two shuffles that place them
+// where they fall in the three output registers, which are then joined.
+template <class V>
+int32_t BGRA32ToBGR24Vector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                            int32_t destinationStride, int32_t width, int32_t height) {
+    typedef typename V::Reg Reg;
+    if (source == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    if (width < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    // Colour byte c (0..11) of input register r is output byte 12 r + c of the
+    // step; for output register o it sits at 12 r + c - 16 o when that lies
+    // in 0..15. Masks[r][k] builds input r's share of output register r - 1 + k.
+    Reg masks[4][2];
+    for (int r = 0; r < 4; ++r) {
+        for (int k = 0; k < 2; ++k) {
+            const int o = r == 0 ? 0 : r - 1 + k;
+            int8_t mask[16];
+            for (int byte = 0; byte < 16; ++byte) {
+                const int c = 16 * o + byte - 12 * r;
+                mask[byte] = c >= 0 && c < 12 ? static_cast<int8_t>(c / 3 * 4 + c % 3) : -1;
+            }
+            masks[r][k] = V::Bytes(mask);
+        }
+    }
+    constexpr int kStep = 16 * V::kLanes;
+    const int32_t columns = width / kStep * kStep;
+    for (int32_t row = 0; row < height && columns > 0; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t x = 0; x < columns; x += kStep) {
+            const uint8_t* pixels = in + 4 * x;
+            uint8_t* written = out + 3 * x;
+            const Reg p0 = V::Load(pixels, 64);
+            const Reg p1 = V::Load(pixels + 16, 64);
+            const Reg p2 = V::Load(pixels + 32, 64);
+            const Reg p3 = V::Load(pixels + 48, 64);
+            V::Store(written, 48, V::Or(V::Shuffle8(p0, masks[0][0]), V::Shuffle8(p1, masks[1][0])));
+            V::Store(written + 16, 48, V::Or(V::Shuffle8(p1, masks[1][1]), V::Shuffle8(p2, masks[2][0])));
+            V::Store(written + 32, 48, V::Or(V::Shuffle8(p2, masks[2][1]), V::Shuffle8(p3, masks[3][0])));
+        }
+    }
+    if (columns < width) {
+        BGRA32ToBGR24_Portable(source + 4 * columns, sourceStride, destination + 3 * columns,
+                               destinationStride, width - columns, height);
+    }
+    return kSuccess;
+}
+
 }  // namespace
 }  // namespace kernels

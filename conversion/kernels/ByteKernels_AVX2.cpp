@@ -68,4 +68,15 @@ int32_t Packed422ToGrey_AVX2(const uint8_t* source, int32_t sourceStride, uint8_
                                             height, firstLuma);
 }
 
+int32_t BGR24ToBGRA32_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                            int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha) {
+    return BGR24ToBGRA32Vector<Vector256>(source, sourceStride, destination, destinationStride, width, height,
+                                          alpha);
+}
+
+int32_t BGRA32ToBGR24_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                            int32_t destinationStride, int32_t width, int32_t height) {
+    return BGRA32ToBGR24Vector<Vector256>(source, sourceStride, destination, destinationStride, width, height);
+}
+
 }  // namespace kernels

@@ -42,6 +42,8 @@ const KernelTable kPortable = {
     Planar420ToBGRA32_Portable,
     UYVYToBGR24_Portable,
     Packed422ToGrey_Portable,
+    BGR24ToBGRA32_Portable,
+    BGRA32ToBGR24_Portable,
 };
 
 // The four level tables, 0 to 3. A level without a variant of its own for a
@@ -82,6 +84,8 @@ struct LevelTables {
         levels[2].Planar420ToBGRA32 = Planar420ToBGRA32_SSSE3;
         levels[2].UYVYToBGR24 = UYVYToBGR24_SSSE3;
         levels[2].Packed422ToGrey = Packed422ToGrey_SSSE3;
+        levels[2].BGR24ToBGRA32 = BGR24ToBGRA32_SSSE3;
+        levels[2].BGRA32ToBGR24 = BGRA32ToBGR24_SSSE3;
 #endif
         levels[3] = levels[2];  // SSE4.1: no variants of its own; the SSSE3 ones serve.
         avx2 = levels[3];
@@ -114,6 +118,8 @@ struct LevelTables {
         avx2.Planar420ToBGRA32 = Planar420ToBGRA32_AVX2;
         avx2.UYVYToBGR24 = UYVYToBGR24_AVX2;
         avx2.Packed422ToGrey = Packed422ToGrey_AVX2;
+        avx2.BGR24ToBGRA32 = BGR24ToBGRA32_AVX2;
+        avx2.BGRA32ToBGR24 = BGRA32ToBGR24_AVX2;
 #endif
     }
 };

@@ -107,6 +107,12 @@ struct KernelTable {
     // byte 2 * x + firstLuma, firstLuma 0 or 1 (-60 otherwise).
     int32_t (*Packed422ToGrey)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma);
+    // 3-byte pixels to 4-byte ones, the fourth byte the given alpha.
+    int32_t (*BGR24ToBGRA32)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                             int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha);
+    // 4-byte pixels to their first three bytes.
+    int32_t (*BGRA32ToBGR24)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                             int32_t destinationStride, int32_t width, int32_t height);
 };
 
 // The portable reference variants; the yardstick for any faster table.

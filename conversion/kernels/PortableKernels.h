@@ -79,5 +79,9 @@ int32_t UYVYToBGR24_Portable(const uint8_t* source, int32_t sourceStride, uint8_
                              int32_t destinationStride, int32_t width, int32_t height);
 int32_t Packed422ToGrey_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                  int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma);
+int32_t BGR24ToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                               int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha);
+int32_t BGRA32ToBGR24_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                               int32_t destinationStride, int32_t width, int32_t height);
 
 }  // namespace kernels

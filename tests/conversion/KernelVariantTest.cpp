@@ -295,6 +295,8 @@ std::vector<KernelCase> AllKernels() {
         KORVEL_ALPHA_CASE(YUY2ToBGRA32, 2),
         KORVEL_FROM_PLANAR_CASE(Planar420ToBGR24, 3),
         KORVEL_PACKED_CASE(GreyToBGR24, 1, 3),
+        KORVEL_ALPHA_CASE(BGR24ToBGRA32, 3),
+        KORVEL_PACKED_CASE(BGRA32ToBGR24, 4, 3),
         KernelCase{"GreyToBGRA32",
                    {{1, 1}},
                    {{4, 1}},
