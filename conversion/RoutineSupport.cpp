@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "conversion/kernels/KernelTable.h"
 #include "conversion/kernels/PortableKernels.h"
 
 namespace routines {
@@ -39,25 +40,30 @@ uint8_t* ReserveScratch(ScratchBuffers* scratch, int slot, int64_t rowLength, in
 void Reorder422(const uint8_t* source, int32_t sourceStride, GroupOrder from, uint8_t* destination,
                 int32_t destinationStride, GroupOrder to, int32_t width, int32_t height) {
     const int32_t pairs = width / 2;
+    if (pairs > 0) {
+        uint8_t order[4];
+        order[to.firstLuma] = static_cast<uint8_t>(from.firstLuma);
+        order[to.u] = static_cast<uint8_t>(from.u);
+        order[to.secondLuma] = static_cast<uint8_t>(from.secondLuma);
+        order[to.v] = static_cast<uint8_t>(from.v);
+        kernels::ActiveKernelTable().PermuteGroups4(source, sourceStride, destination, destinationStride, pairs,
+                                                    height, order);
+    }
+    if ((width & 1) == 0) {
+        return;
+    }
     for (int32_t row = 0; row < height; ++row) {
-        const uint8_t* in = RowAt(source, sourceStride, row);
-        uint8_t* out = RowAt(destination, destinationStride, row);
-        for (int32_t pair = 0; pair < pairs; ++pair, in += 4, out += 4) {
-            out[to.firstLuma] = in[from.firstLuma];
-            out[to.u] = in[from.u];
-            out[to.secondLuma] = in[from.secondLuma];
-            out[to.v] = in[from.v];
-        }
-        if ((width & 1) != 0) {
-            const uint8_t group[4] = {in[0], in[1], in[2], in[3]};
-            uint8_t reordered[4];
-            reordered[to.firstLuma] = group[from.firstLuma];
-            reordered[to.u] = group[from.u];
-            reordered[to.secondLuma] = group[from.secondLuma];
-            reordered[to.v] = group[from.v];
-            out[0] = reordered[0];
-            out[1] = reordered[1];
-        }
+        const uint8_t* in = RowAt(source, sourceStride, row) + 4 * pairs;
+        uint8_t* out = RowAt(destination, destinationStride, row) + 4 * pairs;
+        // A lone last pixel: its group is read whole, its first two bytes written.
+        const uint8_t group[4] = {in[0], in[1], in[2], in[3]};
+        uint8_t reordered[4];
+        reordered[to.firstLuma] = group[from.firstLuma];
+        reordered[to.u] = group[from.u];
+        reordered[to.secondLuma] = group[from.secondLuma];
+        reordered[to.v] = group[from.v];
+        out[0] = reordered[0];
+        out[1] = reordered[1];
     }
 }
 

@@ -531,5 +531,44 @@ int32_t BGRA32ToBGR24Vector(const uint8_t* source, int32_t sourceStride, uint8_t
     return kSuccess;
 }
 
+// 4-byte groups rearranged by one shuffle, four groups a lane, two registers
+// a step.
+template <class V>
+int32_t PermuteGroups4Vector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                             int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* order) {
+    typedef typename V::Reg Reg;
+    if (source == nullptr || destination == nullptr || order == nullptr) {
+        return kNullPointer;
+    }
+    if (groups < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    if (order[0] > 3 || order[1] > 3 || order[2] > 3 || order[3] > 3) {
+        return kBadChannelIndex;
+    }
+    int8_t mask[16];
+    for (int byte = 0; byte < 16; ++byte) {
+        mask[byte] = static_cast<int8_t>((byte & ~3) + order[byte & 3]);
+    }
+    const Reg permute = V::Bytes(mask);
+    constexpr int kStep = 8 * V::kLanes;  // groups
+    const int32_t columns = groups / kStep * kStep;
+    for (int32_t row = 0; row < height && columns > 0; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t group = 0; group < columns; group += kStep) {
+            Reg first;
+            Reg second;
+            V::LoadPair(in + 4 * group, &first, &second);
+            V::StorePair(out + 4 * group, V::Shuffle8(first, permute), V::Shuffle8(second, permute));
+        }
+    }
+    if (columns < groups) {
+        PermuteGroups4_Portable(source + 4 * columns, sourceStride, destination + 4 * columns, destinationStride,
+                                groups - columns, height, order);
+    }
+    return kSuccess;
+}
+
 }  // namespace
 }  // namespace kernels

@@ -79,4 +79,10 @@ int32_t BGRA32ToBGR24_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t
     return BGRA32ToBGR24Vector<Vector128>(source, sourceStride, destination, destinationStride, width, height);
 }
 
+int32_t PermuteGroups4_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                             int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* order) {
+    return PermuteGroups4Vector<Vector128>(source, sourceStride, destination, destinationStride, groups, height,
+                                           order);
+}
+
 }  // namespace kernels

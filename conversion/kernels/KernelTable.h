@@ -113,6 +113,10 @@ struct KernelTable {
     // 4-byte pixels to their first three bytes.
     int32_t (*BGRA32ToBGR24)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                              int32_t destinationStride, int32_t width, int32_t height);
+    // Rows of 4-byte groups with each group's bytes rearranged: output byte i
+    // of a group is its input byte order[i] (each 0 to 3, -60 otherwise).
+    int32_t (*PermuteGroups4)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                              int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* order);
 };
 
 // The portable reference variants; the yardstick for any faster table.

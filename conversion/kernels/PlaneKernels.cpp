@@ -240,4 +240,29 @@ int32_t BGRA32ToBGR24_Portable(const uint8_t* source, int32_t sourceStride, uint
     return kSuccess;
 }
 
+int32_t PermuteGroups4_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* order) {
+    if (source == nullptr || destination == nullptr || order == nullptr) {
+        return kNullPointer;
+    }
+    if (groups < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    if (order[0] > 3 || order[1] > 3 || order[2] > 3 || order[3] > 3) {
+        return kBadChannelIndex;
+    }
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t group = 0; group < groups; ++group, in += 4, out += 4) {
+            const uint8_t bytes[4] = {in[0], in[1], in[2], in[3]};
+            out[0] = bytes[order[0]];
+            out[1] = bytes[order[1]];
+            out[2] = bytes[order[2]];
+            out[3] = bytes[order[3]];
+        }
+    }
+    return kSuccess;
+}
+
 }  // namespace kernels

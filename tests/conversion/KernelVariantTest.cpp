@@ -297,6 +297,22 @@ std::vector<KernelCase> AllKernels() {
         KORVEL_PACKED_CASE(GreyToBGR24, 1, 3),
         KORVEL_ALPHA_CASE(BGR24ToBGRA32, 3),
         KORVEL_PACKED_CASE(BGRA32ToBGR24, 4, 3),
+        KernelCase{"PermuteGroups4",
+                   {{4, 1}},
+                   {{4, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       static const uint8_t kOrder[4] = {3, 0, 2, 1};
+                       return t.PermuteGroups4(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, kOrder);
+                   }},
+        KernelCase{"PermuteGroups4 bad order",
+                   {{4, 1}},
+                   {{4, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       static const uint8_t kOrder[4] = {0, 1, 4, 3};
+                       return t.PermuteGroups4(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, kOrder);
+                   }},
         KernelCase{"GreyToBGRA32",
                    {{1, 1}},
                    {{4, 1}},
