@@ -146,22 +146,10 @@ void GreyToY41P(const uint8_t* source, int32_t sourceStride, uint8_t* destinatio
 
 void GreyToPacked422(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                      int32_t destinationStride, GroupOrder to, int32_t width, int32_t height) {
-    const int32_t pairs = width / 2;
-    for (int32_t row = 0; row < height; ++row) {
-        const uint8_t* in = RowAt(source, sourceStride, row);
-        uint8_t* out = RowAt(destination, destinationStride, row);
-        for (int32_t pair = 0; pair < pairs; ++pair, in += 2, out += 4) {
-            out[to.firstLuma] = in[0];
-            out[to.secondLuma] = in[1];
-            out[to.u] = 128;
-            out[to.v] = 128;
-        }
-        if ((width & 1) != 0) {
-            // The lone last pixel's two bytes: its luma and the group's first chroma byte.
-            out[0] = to.firstLuma == 0 ? in[0] : 128;
-            out[1] = to.firstLuma == 1 ? in[0] : 128;
-        }
-    }
+    // Both chroma bytes are 128, so only where the luma sits matters; a lone
+    // last pixel gets its luma and the group's first chroma byte alike.
+    kernels::ActiveKernelTable().GreyToPacked422(source, sourceStride, destination, destinationStride, width,
+                                                 height, to.firstLuma);
 }
 
 }  // namespace support

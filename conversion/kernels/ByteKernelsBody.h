@@ -570,5 +570,45 @@ int32_t PermuteGroups4Vector(const uint8_t* source, int32_t sourceStride, uint8_
     return kSuccess;
 }
 
+// Grey to packed 4:2:2 without colour, sixteen pixels a lane a step: the
+// greys interleaved with 128s, in the order the luma position asks.
+template <class V>
+int32_t GreyToPacked422Vector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                              int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma) {
+    typedef typename V::Reg Reg;
+    if (source == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    if (width < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    if (firstLuma != 0 && firstLuma != 1) {
+        return kBadChannelIndex;
+    }
+    const Reg neutral = V::Set32(static_cast<int32_t>(0x80808080u));
+    constexpr int kStep = 16 * V::kLanes;
+    const int32_t columns = width / kStep * kStep;
+    for (int32_t row = 0; row < height && columns > 0; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t x = 0; x < columns; x += kStep) {
+            const Reg grey = V::Load(in + x, 16);
+            uint8_t* pixels = out + 2 * x;
+            if (firstLuma == 0) {
+                V::Store(pixels, 32, V::InterleaveLow8(grey, neutral));
+                V::Store(pixels + 16, 32, V::InterleaveHigh8(grey, neutral));
+            } else {
+                V::Store(pixels, 32, V::InterleaveLow8(neutral, grey));
+                V::Store(pixels + 16, 32, V::InterleaveHigh8(neutral, grey));
+            }
+        }
+    }
+    if (columns < width) {
+        GreyToPacked422_Portable(source + columns, sourceStride, destination + 2 * columns, destinationStride,
+                                 width - columns, height, firstLuma);
+    }
+    return kSuccess;
+}
+
 }  // namespace
 }  // namespace kernels

@@ -85,4 +85,10 @@ int32_t PermuteGroups4_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t
                                            order);
 }
 
+int32_t GreyToPacked422_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                              int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma) {
+    return GreyToPacked422Vector<Vector256>(source, sourceStride, destination, destinationStride, width, height,
+                                            firstLuma);
+}
+
 }  // namespace kernels

@@ -45,6 +45,7 @@ const KernelTable kPortable = {
     BGR24ToBGRA32_Portable,
     BGRA32ToBGR24_Portable,
     PermuteGroups4_Portable,
+    GreyToPacked422_Portable,
 };
 
 // The four level tables, 0 to 3. A level without a variant of its own for a
@@ -88,6 +89,7 @@ struct LevelTables {
         levels[2].BGR24ToBGRA32 = BGR24ToBGRA32_SSSE3;
         levels[2].BGRA32ToBGR24 = BGRA32ToBGR24_SSSE3;
         levels[2].PermuteGroups4 = PermuteGroups4_SSSE3;
+        levels[2].GreyToPacked422 = GreyToPacked422_SSSE3;
 #endif
         levels[3] = levels[2];  // SSE4.1: no variants of its own; the SSSE3 ones serve.
         avx2 = levels[3];
@@ -123,6 +125,7 @@ struct LevelTables {
         avx2.BGR24ToBGRA32 = BGR24ToBGRA32_AVX2;
         avx2.BGRA32ToBGR24 = BGRA32ToBGR24_AVX2;
         avx2.PermuteGroups4 = PermuteGroups4_AVX2;
+        avx2.GreyToPacked422 = GreyToPacked422_AVX2;
 #endif
     }
 };

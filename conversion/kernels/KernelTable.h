@@ -117,6 +117,10 @@ struct KernelTable {
     // of a group is its input byte order[i] (each 0 to 3, -60 otherwise).
     int32_t (*PermuteGroups4)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                               int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* order);
+    // Grey bytes to packed 4:2:2 rows without colour: pixel x's grey at byte
+    // 2 * x + firstLuma, 128 in the other byte; firstLuma 0 or 1 (-60 otherwise).
+    int32_t (*GreyToPacked422)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                               int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma);
 };
 
 // The portable reference variants; the yardstick for any faster table.

@@ -265,4 +265,26 @@ int32_t PermuteGroups4_Portable(const uint8_t* source, int32_t sourceStride, uin
     return kSuccess;
 }
 
+int32_t GreyToPacked422_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                 int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma) {
+    if (source == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    if (width < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    if (firstLuma != 0 && firstLuma != 1) {
+        return kBadChannelIndex;
+    }
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t x = 0; x < width; ++x, out += 2) {
+            out[firstLuma] = in[x];
+            out[1 - firstLuma] = 128;
+        }
+    }
+    return kSuccess;
+}
+
 }  // namespace kernels

@@ -119,6 +119,8 @@ int32_t BGRA32ToBGR24_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t
                             int32_t destinationStride, int32_t width, int32_t height);
 int32_t PermuteGroups4_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                              int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* order);
+int32_t GreyToPacked422_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                              int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma);
 
 // AVX2, appended kernels: ByteKernels_AVX2.cpp (grey) and YUVToRGB_AVX2.cpp.
 int32_t GreyToBGR24_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
@@ -137,6 +139,8 @@ int32_t BGRA32ToBGR24_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t*
                             int32_t destinationStride, int32_t width, int32_t height);
 int32_t PermuteGroups4_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                              int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* order);
+int32_t GreyToPacked422_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                              int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma);
 #endif
 
 }  // namespace kernels

@@ -305,6 +305,27 @@ std::vector<KernelCase> AllKernels() {
                        static const uint8_t kOrder[4] = {3, 0, 2, 1};
                        return t.PermuteGroups4(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, kOrder);
                    }},
+        KernelCase{"GreyToPacked422 luma first",
+                   {{1, 1}},
+                   {{2, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       return t.GreyToPacked422(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, 0);
+                   }},
+        KernelCase{"GreyToPacked422 luma second",
+                   {{1, 1}},
+                   {{2, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       return t.GreyToPacked422(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, 1);
+                   }},
+        KernelCase{"GreyToPacked422 bad luma position",
+                   {{1, 1}},
+                   {{2, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       return t.GreyToPacked422(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, 2);
+                   }},
         KernelCase{"PermuteGroups4 bad order",
                    {{4, 1}},
                    {{4, 1}},
