@@ -75,41 +75,40 @@ constexpr int kY41PLuma[8] = {1, 3, 5, 7, 8, 9, 10, 11};
 void Packed422ToY41P(const uint8_t* source, int32_t sourceStride, GroupOrder from, uint8_t* destination,
                      int32_t destinationStride, int32_t width, int32_t height) {
     const int32_t groups = width / 8;
-    for (int32_t row = 0; row < height; ++row) {
-        const uint8_t* in = RowAt(source, sourceStride, row);
-        uint8_t* out = RowAt(destination, destinationStride, row);
-        for (int32_t group = 0; group < groups; ++group, in += 16, out += 12) {
-            for (int pixel = 0; pixel < 8; ++pixel) {
-                const uint8_t* pair = in + 4 * (pixel / 2);
-                out[kY41PLuma[pixel]] = pair[(pixel & 1) != 0 ? from.secondLuma : from.firstLuma];
-            }
-            // Chroma of pairs 0-1 and 4-5; that of pairs 2-3 and 6-7 is dropped.
-            out[0] = in[from.u];
-            out[2] = in[from.v];
-            out[4] = in[8 + from.u];
-            out[6] = in[8 + from.v];
-        }
+    if (groups < 1) {
+        return;
     }
+    uint8_t map[12];
+    for (int pixel = 0; pixel < 8; ++pixel) {
+        map[kY41PLuma[pixel]] =
+            static_cast<uint8_t>(4 * (pixel / 2) + ((pixel & 1) != 0 ? from.secondLuma : from.firstLuma));
+    }
+    // Chroma of pairs 0-1 and 4-5; that of pairs 2-3 and 6-7 is dropped.
+    map[0] = static_cast<uint8_t>(from.u);
+    map[2] = static_cast<uint8_t>(from.v);
+    map[4] = static_cast<uint8_t>(8 + from.u);
+    map[6] = static_cast<uint8_t>(8 + from.v);
+    kernels::ActiveKernelTable().PackGroups16To12(source, sourceStride, destination, destinationStride, groups,
+                                                  height, map);
 }
 
 void Y41PToPacked422(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                      int32_t destinationStride, GroupOrder to, int32_t width, int32_t height) {
     const int32_t groups = width / 8;
-    for (int32_t row = 0; row < height; ++row) {
-        const uint8_t* in = RowAt(source, sourceStride, row);
-        uint8_t* out = RowAt(destination, destinationStride, row);
-        for (int32_t group = 0; group < groups; ++group, in += 12, out += 16) {
-            for (int pair = 0; pair < 4; ++pair) {
-                // Each chroma sample serves two pairs.
-                const uint8_t* chroma = in + (pair < 2 ? 0 : 4);
-                uint8_t* outPair = out + 4 * pair;
-                outPair[to.firstLuma] = in[kY41PLuma[2 * pair]];
-                outPair[to.secondLuma] = in[kY41PLuma[2 * pair + 1]];
-                outPair[to.u] = chroma[0];
-                outPair[to.v] = chroma[2];
-            }
-        }
+    if (groups < 1) {
+        return;
     }
+    uint8_t map[16];
+    for (int pair = 0; pair < 4; ++pair) {
+        // Each chroma sample serves two pairs.
+        const int chroma = pair < 2 ? 0 : 4;
+        map[4 * pair + to.firstLuma] = static_cast<uint8_t>(kY41PLuma[2 * pair]);
+        map[4 * pair + to.secondLuma] = static_cast<uint8_t>(kY41PLuma[2 * pair + 1]);
+        map[4 * pair + to.u] = static_cast<uint8_t>(chroma);
+        map[4 * pair + to.v] = static_cast<uint8_t>(chroma + 2);
+    }
+    kernels::ActiveKernelTable().ExpandGroups12To16(source, sourceStride, destination, destinationStride, groups,
+                                                    height, map);
 }
 
 void Y41PToGrey(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,

@@ -610,5 +610,106 @@ int32_t GreyToPacked422Vector(const uint8_t* source, int32_t sourceStride, uint8
     return kSuccess;
 }
 
+// 12-byte groups to 16-byte ones, four groups a lane a step, as
+// BGR24ToBGRA32Vector: overlapping loads at bytes 0, 12, 24 and 32 of the
+// lane's 48 each hold one whole group, which one shuffle maps.
+template <class V>
+int32_t ExpandGroups12To16Vector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                 int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map) {
+    typedef typename V::Reg Reg;
+    if (source == nullptr || destination == nullptr || map == nullptr) {
+        return kNullPointer;
+    }
+    if (groups < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    for (int byte = 0; byte < 16; ++byte) {
+        if (map[byte] >= 12) {
+            return kBadChannelIndex;
+        }
+    }
+    static const int kLoadAt[4] = {0, 12, 24, 32};
+    Reg masks[4];
+    for (int part = 0; part < 4; ++part) {
+        int8_t mask[16];
+        for (int byte = 0; byte < 16; ++byte) {
+            mask[byte] = static_cast<int8_t>(12 * part - kLoadAt[part] + map[byte]);
+        }
+        masks[part] = V::Bytes(mask);
+    }
+    constexpr int kStep = 4 * V::kLanes;  // groups
+    const int32_t columns = groups / kStep * kStep;
+    for (int32_t row = 0; row < height && columns > 0; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t group = 0; group < columns; group += kStep) {
+            const uint8_t* from = in + 12 * group;
+            uint8_t* to = out + 16 * group;
+            for (int part = 0; part < 4; ++part) {
+                V::Store(to + 16 * part, 64, V::Shuffle8(V::Load(from + kLoadAt[part], 48), masks[part]));
+            }
+        }
+    }
+    if (columns < groups) {
+        ExpandGroups12To16_Portable(source + 12 * columns, sourceStride, destination + 16 * columns,
+                                    destinationStride, groups - columns, height, map);
+    }
+    return kSuccess;
+}
+
+// 16-byte groups to 12-byte ones, four groups a lane a step, as
+// BGRA32ToBGR24Vector: each input register's twelve bytes are placed by two
+// shuffles where they fall in the three output registers.
+template <class V>
+int32_t PackGroups16To12Vector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                               int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map) {
+    typedef typename V::Reg Reg;
+    if (source == nullptr || destination == nullptr || map == nullptr) {
+        return kNullPointer;
+    }
+    if (groups < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    for (int byte = 0; byte < 12; ++byte) {
+        if (map[byte] >= 16) {
+            return kBadChannelIndex;
+        }
+    }
+    Reg masks[4][2];
+    for (int r = 0; r < 4; ++r) {
+        for (int k = 0; k < 2; ++k) {
+            const int o = r == 0 ? 0 : r - 1 + k;
+            int8_t mask[16];
+            for (int byte = 0; byte < 16; ++byte) {
+                const int c = 16 * o + byte - 12 * r;
+                mask[byte] = c >= 0 && c < 12 ? static_cast<int8_t>(map[c]) : -1;
+            }
+            masks[r][k] = V::Bytes(mask);
+        }
+    }
+    constexpr int kStep = 4 * V::kLanes;  // groups
+    const int32_t columns = groups / kStep * kStep;
+    for (int32_t row = 0; row < height && columns > 0; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t group = 0; group < columns; group += kStep) {
+            const uint8_t* from = in + 16 * group;
+            uint8_t* to = out + 12 * group;
+            const Reg g0 = V::Load(from, 64);
+            const Reg g1 = V::Load(from + 16, 64);
+            const Reg g2 = V::Load(from + 32, 64);
+            const Reg g3 = V::Load(from + 48, 64);
+            V::Store(to, 48, V::Or(V::Shuffle8(g0, masks[0][0]), V::Shuffle8(g1, masks[1][0])));
+            V::Store(to + 16, 48, V::Or(V::Shuffle8(g1, masks[1][1]), V::Shuffle8(g2, masks[2][0])));
+            V::Store(to + 32, 48, V::Or(V::Shuffle8(g2, masks[2][1]), V::Shuffle8(g3, masks[3][0])));
+        }
+    }
+    if (columns < groups) {
+        PackGroups16To12_Portable(source + 16 * columns, sourceStride, destination + 12 * columns,
+                                  destinationStride, groups - columns, height, map);
+    }
+    return kSuccess;
+}
+
 }  // namespace
 }  // namespace kernels

@@ -91,4 +91,16 @@ int32_t GreyToPacked422_AVX2(const uint8_t* source, int32_t sourceStride, uint8_
                                             firstLuma);
 }
 
+int32_t ExpandGroups12To16_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                 int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map) {
+    return ExpandGroups12To16Vector<Vector256>(source, sourceStride, destination, destinationStride, groups,
+                                               height, map);
+}
+
+int32_t PackGroups16To12_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                               int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map) {
+    return PackGroups16To12Vector<Vector256>(source, sourceStride, destination, destinationStride, groups, height,
+                                             map);
+}
+
 }  // namespace kernels

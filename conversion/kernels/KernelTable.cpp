@@ -46,6 +46,8 @@ const KernelTable kPortable = {
     BGRA32ToBGR24_Portable,
     PermuteGroups4_Portable,
     GreyToPacked422_Portable,
+    ExpandGroups12To16_Portable,
+    PackGroups16To12_Portable,
 };
 
 // The four level tables, 0 to 3. A level without a variant of its own for a
@@ -90,6 +92,8 @@ struct LevelTables {
         levels[2].BGRA32ToBGR24 = BGRA32ToBGR24_SSSE3;
         levels[2].PermuteGroups4 = PermuteGroups4_SSSE3;
         levels[2].GreyToPacked422 = GreyToPacked422_SSSE3;
+        levels[2].ExpandGroups12To16 = ExpandGroups12To16_SSSE3;
+        levels[2].PackGroups16To12 = PackGroups16To12_SSSE3;
 #endif
         levels[3] = levels[2];  // SSE4.1: no variants of its own; the SSSE3 ones serve.
         avx2 = levels[3];
@@ -126,6 +130,8 @@ struct LevelTables {
         avx2.BGRA32ToBGR24 = BGRA32ToBGR24_AVX2;
         avx2.PermuteGroups4 = PermuteGroups4_AVX2;
         avx2.GreyToPacked422 = GreyToPacked422_AVX2;
+        avx2.ExpandGroups12To16 = ExpandGroups12To16_AVX2;
+        avx2.PackGroups16To12 = PackGroups16To12_AVX2;
 #endif
     }
 };

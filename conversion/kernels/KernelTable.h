@@ -121,6 +121,14 @@ struct KernelTable {
     // 2 * x + firstLuma, 128 in the other byte; firstLuma 0 or 1 (-60 otherwise).
     int32_t (*GreyToPacked422)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma);
+    // Rows of 12-byte groups to 16-byte ones: output byte i of a group is its
+    // input byte map[i] (each 0 to 11, -60 otherwise).
+    int32_t (*ExpandGroups12To16)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                  int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
+    // Rows of 16-byte groups to 12-byte ones: output byte i of a group is its
+    // input byte map[i] (each 0 to 15, -60 otherwise).
+    int32_t (*PackGroups16To12)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
 };
 
 // The portable reference variants; the yardstick for any faster table.

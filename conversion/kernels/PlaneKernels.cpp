@@ -287,4 +287,44 @@ int32_t GreyToPacked422_Portable(const uint8_t* source, int32_t sourceStride, ui
     return kSuccess;
 }
 
+namespace {
+
+// Rows of groups of 'in' bytes to groups of 'out' bytes through a byte map.
+int32_t MapGroups(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
+                  int32_t groups, int32_t height, const uint8_t* map, int in, int out) {
+    if (source == nullptr || destination == nullptr || map == nullptr) {
+        return kNullPointer;
+    }
+    if (groups < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    for (int byte = 0; byte < out; ++byte) {
+        if (map[byte] >= in) {
+            return kBadChannelIndex;
+        }
+    }
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* from = RowAt(source, sourceStride, row);
+        uint8_t* to = RowAt(destination, destinationStride, row);
+        for (int32_t group = 0; group < groups; ++group, from += in, to += out) {
+            for (int byte = 0; byte < out; ++byte) {
+                to[byte] = from[map[byte]];
+            }
+        }
+    }
+    return kSuccess;
+}
+
+}  // namespace
+
+int32_t ExpandGroups12To16_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                    int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map) {
+    return MapGroups(source, sourceStride, destination, destinationStride, groups, height, map, 12, 16);
+}
+
+int32_t PackGroups16To12_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                  int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map) {
+    return MapGroups(source, sourceStride, destination, destinationStride, groups, height, map, 16, 12);
+}
+
 }  // namespace kernels

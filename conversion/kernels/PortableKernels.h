@@ -87,5 +87,9 @@ int32_t PermuteGroups4_Portable(const uint8_t* source, int32_t sourceStride, uin
                                 int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* order);
 int32_t GreyToPacked422_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                  int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma);
+int32_t ExpandGroups12To16_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                    int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
+int32_t PackGroups16To12_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                  int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
 
 }  // namespace kernels

@@ -121,6 +121,10 @@ int32_t PermuteGroups4_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_
                              int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* order);
 int32_t GreyToPacked422_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                               int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma);
+int32_t ExpandGroups12To16_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                 int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
+int32_t PackGroups16To12_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                               int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
 
 // AVX2, appended kernels: ByteKernels_AVX2.cpp (grey) and YUVToRGB_AVX2.cpp.
 int32_t GreyToBGR24_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
@@ -141,6 +145,10 @@ int32_t PermuteGroups4_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t
                              int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* order);
 int32_t GreyToPacked422_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                               int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma);
+int32_t ExpandGroups12To16_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                 int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
+int32_t PackGroups16To12_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                               int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
 #endif
 
 }  // namespace kernels

@@ -326,6 +326,42 @@ std::vector<KernelCase> AllKernels() {
                    [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
                        return t.GreyToPacked422(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, 2);
                    }},
+        KernelCase{"ExpandGroups12To16",
+                   {{12, 1}},
+                   {{16, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       static const uint8_t kMap[16] = {1, 0, 3, 2, 11, 0, 5, 2, 8, 4, 9, 6, 10, 4, 11, 7};
+                       return t.ExpandGroups12To16(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h,
+                                                   kMap);
+                   }},
+        KernelCase{"ExpandGroups12To16 bad map",
+                   {{12, 1}},
+                   {{16, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       static const uint8_t kMap[16] = {1, 0, 3, 2, 11, 0, 5, 2, 8, 4, 9, 6, 10, 4, 12, 7};
+                       return t.ExpandGroups12To16(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h,
+                                                   kMap);
+                   }},
+        KernelCase{"PackGroups16To12",
+                   {{16, 1}},
+                   {{12, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       static const uint8_t kMap[12] = {0, 1, 2, 3, 8, 5, 10, 7, 9, 13, 15, 14};
+                       return t.PackGroups16To12(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h,
+                                                 kMap);
+                   }},
+        KernelCase{"PackGroups16To12 bad map",
+                   {{16, 1}},
+                   {{12, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       static const uint8_t kMap[12] = {0, 1, 2, 3, 8, 5, 10, 7, 9, 16, 15, 14};
+                       return t.PackGroups16To12(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h,
+                                                 kMap);
+                   }},
         KernelCase{"PermuteGroups4 bad order",
                    {{4, 1}},
                    {{4, 1}},
