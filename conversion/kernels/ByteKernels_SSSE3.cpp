@@ -1,5 +1,6 @@
 // The byte-moving kernels with SSSE3 (see ByteKernelsBody.h).
 #include "conversion/kernels/ByteKernelsBody.h"
+#include "conversion/kernels/GroupKernelsBody.h"
 #include "conversion/kernels/SimdKernels.h"
 
 namespace kernels {
