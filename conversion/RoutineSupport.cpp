@@ -67,11 +67,6 @@ void Reorder422(const uint8_t* source, int32_t sourceStride, GroupOrder from, ui
     }
 }
 
-namespace {
-// Where the eight luma samples of a Y41P group lie.
-constexpr int kY41PLuma[8] = {1, 3, 5, 7, 8, 9, 10, 11};
-}  // namespace
-
 void Packed422ToY41P(const uint8_t* source, int32_t sourceStride, GroupOrder from, uint8_t* destination,
                      int32_t destinationStride, int32_t width, int32_t height) {
     const int32_t groups = width / 8;
@@ -80,7 +75,7 @@ void Packed422ToY41P(const uint8_t* source, int32_t sourceStride, GroupOrder fro
     }
     uint8_t map[12];
     for (int pixel = 0; pixel < 8; ++pixel) {
-        map[kY41PLuma[pixel]] =
+        map[kernels::kY41PLumaBytes[pixel]] =
             static_cast<uint8_t>(4 * (pixel / 2) + ((pixel & 1) != 0 ? from.secondLuma : from.firstLuma));
     }
     // Chroma of pairs 0-1 and 4-5; that of pairs 2-3 and 6-7 is dropped.
@@ -102,8 +97,8 @@ void Y41PToPacked422(const uint8_t* source, int32_t sourceStride, uint8_t* desti
     for (int pair = 0; pair < 4; ++pair) {
         // Each chroma sample serves two pairs.
         const int chroma = pair < 2 ? 0 : 4;
-        map[4 * pair + to.firstLuma] = static_cast<uint8_t>(kY41PLuma[2 * pair]);
-        map[4 * pair + to.secondLuma] = static_cast<uint8_t>(kY41PLuma[2 * pair + 1]);
+        map[4 * pair + to.firstLuma] = static_cast<uint8_t>(kernels::kY41PLumaBytes[2 * pair]);
+        map[4 * pair + to.secondLuma] = static_cast<uint8_t>(kernels::kY41PLumaBytes[2 * pair + 1]);
         map[4 * pair + to.u] = static_cast<uint8_t>(chroma);
         map[4 * pair + to.v] = static_cast<uint8_t>(chroma + 2);
     }
@@ -113,33 +108,17 @@ void Y41PToPacked422(const uint8_t* source, int32_t sourceStride, uint8_t* desti
 
 void Y41PToGrey(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
                 int32_t width, int32_t height) {
-    const int32_t groups = width / 8;
-    for (int32_t row = 0; row < height; ++row) {
-        const uint8_t* in = RowAt(source, sourceStride, row);
-        uint8_t* out = RowAt(destination, destinationStride, row);
-        for (int32_t group = 0; group < groups; ++group, in += 12, out += 8) {
-            for (int pixel = 0; pixel < 8; ++pixel) {
-                out[pixel] = in[kY41PLuma[pixel]];
-            }
-        }
+    if (width / 8 > 0) {
+        kernels::ActiveKernelTable().Y41PToGrey(source, sourceStride, destination, destinationStride, width / 8,
+                                                height);
     }
 }
 
 void GreyToY41P(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
                 int32_t width, int32_t height) {
-    const int32_t groups = width / 8;
-    for (int32_t row = 0; row < height; ++row) {
-        const uint8_t* in = RowAt(source, sourceStride, row);
-        uint8_t* out = RowAt(destination, destinationStride, row);
-        for (int32_t group = 0; group < groups; ++group, in += 8, out += 12) {
-            for (int pixel = 0; pixel < 8; ++pixel) {
-                out[kY41PLuma[pixel]] = in[pixel];
-            }
-            out[0] = 128;
-            out[2] = 128;
-            out[4] = 128;
-            out[6] = 128;
-        }
+    if (width / 8 > 0) {
+        kernels::ActiveKernelTable().GreyToY41P(source, sourceStride, destination, destinationStride, width / 8,
+                                                height);
     }
 }
 

@@ -104,4 +104,14 @@ int32_t PackGroups16To12_AVX2(const uint8_t* source, int32_t sourceStride, uint8
                                              map);
 }
 
+int32_t Y41PToGrey_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                         int32_t destinationStride, int32_t groups, int32_t height) {
+    return Y41PToGreyVector<Vector256>(source, sourceStride, destination, destinationStride, groups, height);
+}
+
+int32_t GreyToY41P_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                         int32_t destinationStride, int32_t groups, int32_t height) {
+    return GreyToY41PVector<Vector256>(source, sourceStride, destination, destinationStride, groups, height);
+}
+
 }  // namespace kernels

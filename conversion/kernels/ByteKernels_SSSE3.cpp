@@ -104,4 +104,14 @@ int32_t PackGroups16To12_SSSE3(const uint8_t* source, int32_t sourceStride, uint
                                              map);
 }
 
+int32_t Y41PToGrey_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                         int32_t destinationStride, int32_t groups, int32_t height) {
+    return Y41PToGreyVector<Vector128>(source, sourceStride, destination, destinationStride, groups, height);
+}
+
+int32_t GreyToY41P_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                         int32_t destinationStride, int32_t groups, int32_t height) {
+    return GreyToY41PVector<Vector128>(source, sourceStride, destination, destinationStride, groups, height);
+}
+
 }  // namespace kernels

@@ -224,5 +224,115 @@ int32_t PackGroups16To12Vector(const uint8_t* source, int32_t sourceStride, uint
     return kSuccess;
 }
 
+// Y41P luma, four groups a lane a step: overlapping loads at bytes 0, 12, 24
+// and 32 of the lane's 48 each hold one group, whose eight luma bytes one
+// shuffle puts in the low or the high half of an output register.
+template <class V>
+int32_t Y41PToGreyVector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                         int32_t destinationStride, int32_t groups, int32_t height) {
+    typedef typename V::Reg Reg;
+    if (source == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    if (groups < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    static const int kLoadAt[4] = {0, 12, 24, 32};
+    Reg masks[4];
+    for (int part = 0; part < 4; ++part) {
+        int8_t mask[16];
+        for (int byte = 0; byte < 16; ++byte) {
+            const bool mine = byte / 8 == part % 2;
+            mask[byte] = mine ? static_cast<int8_t>(12 * part - kLoadAt[part] + kY41PLumaBytes[byte % 8]) : -1;
+        }
+        masks[part] = V::Bytes(mask);
+    }
+    constexpr int kStep = 4 * V::kLanes;
+    const int32_t columns = groups / kStep * kStep;
+    for (int32_t row = 0; row < height && columns > 0; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t group = 0; group < columns; group += kStep) {
+            const uint8_t* from = in + 12 * group;
+            uint8_t* to = out + 8 * group;
+            for (int half = 0; half < 2; ++half) {
+                const Reg low = V::Shuffle8(V::Load(from + kLoadAt[2 * half], 48), masks[2 * half]);
+                const Reg high = V::Shuffle8(V::Load(from + kLoadAt[2 * half + 1], 48), masks[2 * half + 1]);
+                V::Store(to + 16 * half, 32, V::Or(low, high));
+            }
+        }
+    }
+    if (columns < groups) {
+        Y41PToGrey_Portable(source + 12 * columns, sourceStride, destination + 8 * columns, destinationStride,
+                            groups - columns, height);
+    }
+    return kSuccess;
+}
+
+// Greys to Y41P groups with chroma 128, four groups a lane a step: the 32
+// greys of two input registers fill three output registers, each output byte
+// taken by one of two shuffles or, at a chroma position, from the constant.
+template <class V>
+int32_t GreyToY41PVector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                         int32_t destinationStride, int32_t groups, int32_t height) {
+    typedef typename V::Reg Reg;
+    if (source == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    if (groups < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    // Output byte k of the 48 is byte k % 12 of group k / 12: a luma byte
+    // comes from grey 8 * (k / 12) + its pixel, which input register
+    // (k / 12) / 2 holds at 8 * ((k / 12) % 2) + pixel.
+    Reg fromInput[3][2];
+    Reg chroma[3];
+    for (int o = 0; o < 3; ++o) {
+        int8_t masks[2][16];
+        int8_t neutral[16];
+        for (int byte = 0; byte < 16; ++byte) {
+            const int k = 16 * o + byte;
+            const int group = k / 12;
+            const int position = k % 12;
+            int pixel = -1;
+            for (int p = 0; p < 8; ++p) {
+                if (kY41PLumaBytes[p] == position) {
+                    pixel = p;
+                }
+            }
+            masks[0][byte] = -1;
+            masks[1][byte] = -1;
+            neutral[byte] = pixel < 0 ? static_cast<int8_t>(-128) : 0;
+            if (pixel >= 0) {
+                masks[group / 2][byte] = static_cast<int8_t>(8 * (group % 2) + pixel);
+            }
+        }
+        fromInput[o][0] = V::Bytes(masks[0]);
+        fromInput[o][1] = V::Bytes(masks[1]);
+        chroma[o] = V::Bytes(neutral);
+    }
+    constexpr int kStep = 4 * V::kLanes;
+    const int32_t columns = groups / kStep * kStep;
+    for (int32_t row = 0; row < height && columns > 0; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t group = 0; group < columns; group += kStep) {
+            const uint8_t* from = in + 8 * group;
+            uint8_t* to = out + 12 * group;
+            const Reg first = V::Load(from, 32);
+            const Reg second = V::Load(from + 16, 32);
+            for (int o = 0; o < 3; ++o) {
+                const Reg bytes = V::Or(V::Shuffle8(first, fromInput[o][0]), V::Shuffle8(second, fromInput[o][1]));
+                V::Store(to + 16 * o, 48, V::Or(bytes, chroma[o]));
+            }
+        }
+    }
+    if (columns < groups) {
+        GreyToY41P_Portable(source + 8 * columns, sourceStride, destination + 12 * columns, destinationStride,
+                            groups - columns, height);
+    }
+    return kSuccess;
+}
+
 }  // namespace
 }  // namespace kernels

@@ -48,6 +48,8 @@ const KernelTable kPortable = {
     GreyToPacked422_Portable,
     ExpandGroups12To16_Portable,
     PackGroups16To12_Portable,
+    Y41PToGrey_Portable,
+    GreyToY41P_Portable,
 };
 
 // The four level tables, 0 to 3. A level without a variant of its own for a
@@ -94,6 +96,8 @@ struct LevelTables {
         levels[2].GreyToPacked422 = GreyToPacked422_SSSE3;
         levels[2].ExpandGroups12To16 = ExpandGroups12To16_SSSE3;
         levels[2].PackGroups16To12 = PackGroups16To12_SSSE3;
+        levels[2].Y41PToGrey = Y41PToGrey_SSSE3;
+        levels[2].GreyToY41P = GreyToY41P_SSSE3;
 #endif
         levels[3] = levels[2];  // SSE4.1: no variants of its own; the SSSE3 ones serve.
         avx2 = levels[3];
@@ -132,6 +136,8 @@ struct LevelTables {
         avx2.GreyToPacked422 = GreyToPacked422_AVX2;
         avx2.ExpandGroups12To16 = ExpandGroups12To16_AVX2;
         avx2.PackGroups16To12 = PackGroups16To12_AVX2;
+        avx2.Y41PToGrey = Y41PToGrey_AVX2;
+        avx2.GreyToY41P = GreyToY41P_AVX2;
 #endif
     }
 };

@@ -129,6 +129,12 @@ struct KernelTable {
     // input byte map[i] (each 0 to 15, -60 otherwise).
     int32_t (*PackGroups16To12)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                 int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
+    // The eight luma bytes of each 12-byte Y41P group (bytes 1, 3, 5, 7, 8,
+    // 9, 10 and 11), and back: eight greys to a Y41P group with chroma 128.
+    int32_t (*Y41PToGrey)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t groups, int32_t height);
+    int32_t (*GreyToY41P)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t groups, int32_t height);
 };
 
 // The portable reference variants; the yardstick for any faster table.

@@ -327,4 +327,48 @@ int32_t PackGroups16To12_Portable(const uint8_t* source, int32_t sourceStride, u
     return MapGroups(source, sourceStride, destination, destinationStride, groups, height, map, 16, 12);
 }
 
+int32_t Y41PToGrey_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                            int32_t destinationStride, int32_t groups, int32_t height) {
+    if (source == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    if (groups < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t group = 0; group < groups; ++group, in += 12, out += 8) {
+            for (int pixel = 0; pixel < 8; ++pixel) {
+                out[pixel] = in[kY41PLumaBytes[pixel]];
+            }
+        }
+    }
+    return kSuccess;
+}
+
+int32_t GreyToY41P_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                            int32_t destinationStride, int32_t groups, int32_t height) {
+    if (source == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    if (groups < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t group = 0; group < groups; ++group, in += 8, out += 12) {
+            for (int pixel = 0; pixel < 8; ++pixel) {
+                out[kY41PLumaBytes[pixel]] = in[pixel];
+            }
+            out[0] = 128;
+            out[2] = 128;
+            out[4] = 128;
+            out[6] = 128;
+        }
+    }
+    return kSuccess;
+}
+
 }  // namespace kernels

@@ -91,5 +91,11 @@ int32_t ExpandGroups12To16_Portable(const uint8_t* source, int32_t sourceStride,
                                     int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
 int32_t PackGroups16To12_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                   int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
+int32_t Y41PToGrey_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                            int32_t destinationStride, int32_t groups, int32_t height);
+int32_t GreyToY41P_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                            int32_t destinationStride, int32_t groups, int32_t height);
+// Where the eight luma samples of a Y41P group lie.
+constexpr int kY41PLumaBytes[8] = {1, 3, 5, 7, 8, 9, 10, 11};
 
 }  // namespace kernels

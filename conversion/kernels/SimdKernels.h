@@ -125,6 +125,10 @@ int32_t ExpandGroups12To16_SSSE3(const uint8_t* source, int32_t sourceStride, ui
                                  int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
 int32_t PackGroups16To12_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
+int32_t Y41PToGrey_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                         int32_t destinationStride, int32_t groups, int32_t height);
+int32_t GreyToY41P_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                         int32_t destinationStride, int32_t groups, int32_t height);
 
 // AVX2, appended kernels: ByteKernels_AVX2.cpp (grey) and YUVToRGB_AVX2.cpp.
 int32_t GreyToBGR24_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
@@ -149,6 +153,10 @@ int32_t ExpandGroups12To16_AVX2(const uint8_t* source, int32_t sourceStride, uin
                                  int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
 int32_t PackGroups16To12_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
+int32_t Y41PToGrey_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                         int32_t destinationStride, int32_t groups, int32_t height);
+int32_t GreyToY41P_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                         int32_t destinationStride, int32_t groups, int32_t height);
 #endif
 
 }  // namespace kernels

@@ -362,6 +362,20 @@ std::vector<KernelCase> AllKernels() {
                        return t.PackGroups16To12(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h,
                                                  kMap);
                    }},
+        KernelCase{"Y41PToGrey",
+                   {{12, 1}},
+                   {{8, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       return t.Y41PToGrey(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h);
+                   }},
+        KernelCase{"GreyToY41P",
+                   {{8, 1}},
+                   {{12, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       return t.GreyToY41P(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h);
+                   }},
         KernelCase{"PermuteGroups4 bad order",
                    {{4, 1}},
                    {{4, 1}},
