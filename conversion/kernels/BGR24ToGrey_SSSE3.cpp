@@ -27,11 +27,8 @@ inline __m128i GreyOfFour(__m128i bytes, __m128i blueGreenMask, __m128i redMask)
 
 int32_t BGR24ToGrey_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                           int32_t destinationStride, int32_t width, int32_t height) {
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (width < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, width, height)) {
+        return status;
     }
     // Pixels 0..3 at byte 0 of a load; the last load of a step starts at byte
     // 32, so its pixels 12..15 sit four bytes further in.

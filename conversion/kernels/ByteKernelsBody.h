@@ -124,11 +124,8 @@ template <class V>
 int32_t GreyToBGR24Vector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                           int32_t destinationStride, int32_t width, int32_t height) {
     typedef typename V::Reg Reg;
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (width < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, width, height)) {
+        return status;
     }
     Reg spread[3];
     for (int out = 0; out < 3; ++out) {
@@ -165,11 +162,8 @@ template <class V>
 int32_t GreyToBGRA32Vector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                            int32_t destinationStride, int32_t width, int32_t height, int32_t alpha) {
     typedef typename V::Reg Reg;
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (width < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, width, height)) {
+        return status;
     }
     if (alpha < kGreyAlpha || alpha > 255) {
         return kBadChannelIndex;
@@ -222,11 +216,8 @@ template <class V>
 int32_t Packed422ToGreyVector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                               int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma) {
     typedef typename V::Reg Reg;
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (width < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, width, height)) {
+        return status;
     }
     if (firstLuma != 0 && firstLuma != 1) {
         return kBadChannelIndex;
@@ -261,11 +252,8 @@ template <class V>
 int32_t ReorderChannels3Vector(uint8_t* pixels, int32_t stride, int32_t width, int32_t height,
                                const uint8_t table[3]) {
     typedef typename V::Reg Reg;
-    if (pixels == nullptr || table == nullptr) {
-        return kNullPointer;
-    }
-    if (width < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(pixels, table, width, height)) {
+        return status;
     }
     if (stride < 1) {
         return kBadStride;
@@ -439,11 +427,8 @@ template <class V>
 int32_t GreyToPacked422Vector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                               int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma) {
     typedef typename V::Reg Reg;
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (width < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, width, height)) {
+        return status;
     }
     if (firstLuma != 0 && firstLuma != 1) {
         return kBadChannelIndex;

@@ -135,11 +135,8 @@ int32_t PackRows16To12(const uint8_t* source, int32_t sourceStride, uint8_t* des
 template <class V>
 int32_t BGR24ToBGRA32Vector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                             int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha) {
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (width < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, width, height)) {
+        return status;
     }
     static const int8_t kMap[16] = {0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1};
     const int32_t columns =
@@ -156,11 +153,8 @@ int32_t BGR24ToBGRA32Vector(const uint8_t* source, int32_t sourceStride, uint8_t
 template <class V>
 int32_t BGRA32ToBGR24Vector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                             int32_t destinationStride, int32_t width, int32_t height) {
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (width < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, width, height)) {
+        return status;
     }
     static const uint8_t kMap[12] = {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14};
     const int32_t columns =
@@ -231,11 +225,8 @@ template <class V>
 int32_t Y41PToGreyVector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                          int32_t destinationStride, int32_t groups, int32_t height) {
     typedef typename V::Reg Reg;
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (groups < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, groups, height)) {
+        return status;
     }
     static const int kLoadAt[4] = {0, 12, 24, 32};
     Reg masks[4];
@@ -276,11 +267,8 @@ template <class V>
 int32_t GreyToY41PVector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                          int32_t destinationStride, int32_t groups, int32_t height) {
     typedef typename V::Reg Reg;
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (groups < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, groups, height)) {
+        return status;
     }
     // Output byte k of the 48 is byte k % 12 of group k / 12: a luma byte
     // comes from grey 8 * (k / 12) + its pixel, which input register

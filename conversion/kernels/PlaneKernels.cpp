@@ -8,11 +8,8 @@ namespace kernels {
 
 int32_t CopyPlane8_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                             int32_t destinationStride, int32_t width, int32_t height) {
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (width < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, width, height)) {
+        return status;
     }
     for (int32_t row = 0; row < height; ++row) {
         std::memcpy(RowAt(destination, destinationStride, row), RowAt(source, sourceStride, row),
@@ -86,11 +83,8 @@ int32_t MergePlanes4_Portable(const uint8_t* const sources[4], const int32_t sou
 
 int32_t GreyToBGR24_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                              int32_t destinationStride, int32_t width, int32_t height) {
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (width < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, width, height)) {
+        return status;
     }
     for (int32_t row = 0; row < height; ++row) {
         const uint8_t* in = RowAt(source, sourceStride, row);
@@ -106,11 +100,8 @@ int32_t GreyToBGR24_Portable(const uint8_t* source, int32_t sourceStride, uint8_
 
 int32_t GreyToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                               int32_t destinationStride, int32_t width, int32_t height, int32_t alpha) {
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (width < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, width, height)) {
+        return status;
     }
     if (alpha < kGreyAlpha || alpha > 255) {
         return kBadChannelIndex;
@@ -131,11 +122,8 @@ int32_t GreyToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint8
 int32_t Packed422ToGrey_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                  int32_t destinationStride, int32_t width, int32_t height,
                                  int32_t firstLuma) {
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (width < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, width, height)) {
+        return status;
     }
     if (firstLuma != 0 && firstLuma != 1) {
         return kBadChannelIndex;
@@ -152,11 +140,8 @@ int32_t Packed422ToGrey_Portable(const uint8_t* source, int32_t sourceStride, ui
 
 int32_t ReorderChannels3_Portable(uint8_t* pixels, int32_t stride, int32_t width, int32_t height,
                                   const uint8_t table[3]) {
-    if (pixels == nullptr || table == nullptr) {
-        return kNullPointer;
-    }
-    if (width < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(pixels, table, width, height)) {
+        return status;
     }
     if (stride < 1) {
         return kBadStride;
@@ -201,11 +186,8 @@ int32_t SwapBytePairs_Portable(const uint8_t* source, int32_t sourceStride, uint
 
 int32_t BGR24ToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha) {
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (width < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, width, height)) {
+        return status;
     }
     for (int32_t row = 0; row < height; ++row) {
         const uint8_t* in = RowAt(source, sourceStride, row);
@@ -222,11 +204,8 @@ int32_t BGR24ToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint
 
 int32_t BGRA32ToBGR24_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                int32_t destinationStride, int32_t width, int32_t height) {
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (width < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, width, height)) {
+        return status;
     }
     for (int32_t row = 0; row < height; ++row) {
         const uint8_t* in = RowAt(source, sourceStride, row);
@@ -267,11 +246,8 @@ int32_t PermuteGroups4_Portable(const uint8_t* source, int32_t sourceStride, uin
 
 int32_t GreyToPacked422_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                  int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma) {
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (width < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, width, height)) {
+        return status;
     }
     if (firstLuma != 0 && firstLuma != 1) {
         return kBadChannelIndex;
@@ -329,11 +305,8 @@ int32_t PackGroups16To12_Portable(const uint8_t* source, int32_t sourceStride, u
 
 int32_t Y41PToGrey_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                             int32_t destinationStride, int32_t groups, int32_t height) {
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (groups < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, groups, height)) {
+        return status;
     }
     for (int32_t row = 0; row < height; ++row) {
         const uint8_t* in = RowAt(source, sourceStride, row);
@@ -349,11 +322,8 @@ int32_t Y41PToGrey_Portable(const uint8_t* source, int32_t sourceStride, uint8_t
 
 int32_t GreyToY41P_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                             int32_t destinationStride, int32_t groups, int32_t height) {
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (groups < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, groups, height)) {
+        return status;
     }
     for (int32_t row = 0; row < height; ++row) {
         const uint8_t* in = RowAt(source, sourceStride, row);

@@ -18,6 +18,16 @@ static inline uint8_t* RowAt(uint8_t* base, int32_t stride, int32_t row) {
     return base + static_cast<ptrdiff_t>(stride) * row;
 }
 
+// The first refusals every picture kernel makes: a missing picture, then an
+// empty one. kSuccess (0) when neither applies.
+static inline int32_t PictureStatus(const void* source, const void* destination, int32_t width,
+                                    int32_t height) {
+    if (source == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    return width < 1 || height < 1 ? kBelowMinimumSize : kSuccess;
+}
+
 int32_t CopyPlane8_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                             int32_t destinationStride, int32_t width, int32_t height);
 int32_t FillPlane8_Portable(uint8_t value, uint8_t* destination, int32_t destinationStride, int32_t width,

@@ -263,11 +263,8 @@ int32_t ToPlanar420Vector(const uint8_t* source, int32_t sourceStride, Planes de
 template <class V, int BytesPerPixel>
 int32_t ToGreyVector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                      int32_t destinationStride, int32_t width, int32_t height) {
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (width < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, width, height)) {
+        return status;
     }
     constexpr int kStep = 8 * V::kLanes;
     const int32_t columns = width / kStep * kStep;

@@ -85,11 +85,8 @@ int32_t ToPlanar420(const uint8_t* source, int32_t sourceStride, Planes destinat
 template <int BytesPerPixel>
 int32_t ToGrey(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
                int32_t width, int32_t height) {
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (width < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, width, height)) {
+        return status;
     }
     for (int32_t row = 0; row < height; ++row) {
         const uint8_t* in = RowAt(source, sourceStride, row);
