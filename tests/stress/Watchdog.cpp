@@ -56,15 +56,18 @@ unsigned __stdcall Watchdog::ThreadProc(void* argument) {
 
 void Watchdog::Watch() {
     while (WaitForSingleObject(m_stop, 200) == WAIT_TIMEOUT) {
-        const DWORD now = GetTickCount();
         for (int index = 0; index < kSlots; ++index) {
             Slot& entry = m_slots[index];
             const char* step = entry.step.load();
             if (!step) {
                 continue;
             }
-            const DWORD elapsed = now - entry.entered.load();
-            if (elapsed <= entry.limit.load() || entry.step.load() != step) {
+            const long cycle = entry.cycle.load();
+            const DWORD entered = entry.entered.load();
+            // The clock is read after the entry: a step entered after an
+            // earlier reading would otherwise look about 49 days old.
+            const DWORD elapsed = GetTickCount() - entered;
+            if (elapsed <= entry.limit.load() || entry.step.load() != step || entry.cycle.load() != cycle) {
                 continue;
             }
             std::printf("HUNG: thread %d, step \"%s\", cycle %ld, after %lu ms (bound %lu ms)\n", index, step,
