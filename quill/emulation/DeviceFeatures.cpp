@@ -36,6 +36,7 @@ class FeatureBuilder {
         AddAcquisitionControl();
         AddExposureAndTrigger();
         AddAnalogAndTransport();
+        AddUserSets();
         AddCategories();
         map_.MarkFeatures();
     }
@@ -274,6 +275,29 @@ class FeatureBuilder {
                                           Constant<int64_t>(0), Constant<int64_t>(1), nullptr});
     }
 
+    // One user set, the factory default, as on cameras without memory for
+    // settings of their own: loading it puts every feature back to its
+    // power-up value without a power cycle. Like a real camera it refuses
+    // while grabbing is prepared, since the image format is locked then.
+    void AddUserSets() {
+        EmulatedCamera* camera = &camera_;
+        Add<Nodes::EnumerationNode>(
+            Info("UserSetSelector", "User Set Selector", Expert, "Which user set UserSetLoad loads."),
+            std::vector<Nodes::EnumEntryDefinition>{
+                {"Default", 0, "Default", "The factory settings the camera powers up with."}},
+            Nodes::EnumerationBinding{Constant<int64_t>(0), [](int64_t) {}});
+        NodeInfo load = Info("UserSetLoad", "User Set Load", Expert,
+                             "Loads the selected user set: every feature back to its power-up value. "
+                             "Not available while grabbing is prepared.");
+        if (load.access != NI) {
+            load.dynamicAccess = [camera] {
+                const CameraState& state = camera->State();
+                return state.tlParamsLocked == 0 && !state.acquisitionActive ? WO : NA;
+            };
+        }
+        Add<Nodes::CommandNode>(load, [camera] { camera->PowerUp(); });
+    }
+
     void AddCategory(const char* name, const char* displayName, const char* description,
                      std::vector<std::string> features) {
         NodeInfo info;
@@ -299,9 +323,11 @@ class FeatureBuilder {
                     {"ChunkModeActive"});
         AddCategory("TransportLayerControl", "Transport Layer Control", "Payload and transport settings.",
                     {"PayloadSize", "TLParamsLocked"});
+        AddCategory("UserSetControl", "User Set Control", "Loading the factory settings.",
+                    {"UserSetSelector", "UserSetLoad"});
         AddCategory("Root", "Root", "Every feature of the camera.",
                     {"DeviceControl", "ImageFormatControl", "AcquisitionControl", "AnalogControl",
-                     "ChunkDataControl", "TransportLayerControl"});
+                     "ChunkDataControl", "TransportLayerControl", "UserSetControl"});
     }
 
     Nodes::NodeMap& map_;

@@ -234,6 +234,45 @@ TEST_F(FeatureTest, TriggerSoftwareIsAvailableOnlyWhenItCanTrigger) {
     EXPECT_TRUE(trigger->IsDone());
 }
 
+// Loading the default user set is a power cycle without unplugging: every
+// setting returns, on this device object and the next, and it is refused
+// while grabbing is prepared.
+TEST_F(FeatureTest, UserSetLoadRestoresThePowerUpSettings) {
+    Device device(kColourSerial);
+    const int64_t width = device.Integer("Width")->GetValue();
+    const GenICam::gcstring format = device.Enumeration("PixelFormat")->ToString();
+    const int64_t gain = device.Integer("GainRaw")->GetValue();
+    const double exposure = device.Float("ExposureTimeAbs")->GetValue();
+    device.Integer("Width")->SetValue(device.Integer("Width")->GetMin());
+    device.Enumeration("PixelFormat")->FromString("Mono8");
+    device.Integer("GainRaw")->SetValue(device.Integer("GainRaw")->GetMax());
+    device.Float("ExposureTimeAbs")->SetValue(device.Float("ExposureTimeAbs")->GetMin());
+    device.Enumeration("TriggerMode")->FromString("On");
+    device.Enumeration("AcquisitionMode")->FromString("SingleFrame");
+    device.Boolean("ChunkModeActive")->SetValue(true);
+
+    CCommandPtr load = device.Command("UserSetLoad");
+    {
+        GrabSession session(device, 2);
+        EXPECT_EQ(NA, load->GetAccessMode());
+        ExpectRefusal<GenICam::AccessException>([&] { load->Execute(); }, "not writable");
+        EXPECT_EQ(device.Integer("Width")->GetMin(), device.Integer("Width")->GetValue());
+    }
+    EXPECT_EQ(WO, load->GetAccessMode());
+    EXPECT_EQ("Default", device.Enumeration("UserSetSelector")->ToString());
+    load->Execute();
+    EXPECT_EQ(width, device.Integer("Width")->GetValue());
+    EXPECT_EQ(format, device.Enumeration("PixelFormat")->ToString());
+    EXPECT_EQ(gain, device.Integer("GainRaw")->GetValue());
+    EXPECT_DOUBLE_EQ(exposure, device.Float("ExposureTimeAbs")->GetValue());
+    EXPECT_EQ("Off", device.Enumeration("TriggerMode")->ToString());
+    EXPECT_EQ("Continuous", device.Enumeration("AcquisitionMode")->ToString());
+    EXPECT_FALSE(device.Boolean("ChunkModeActive")->GetValue());
+    device.Destroy();
+    Device next(kColourSerial);
+    EXPECT_EQ(width, next.Integer("Width")->GetValue());
+}
+
 TEST_F(FeatureTest, CheckedPointerAndExceptionsSayWhatWentWrong) {
     Device device(kColourSerial);
     CIntegerPtr missing = device.Features().GetNode("NoSuchFeature");
