@@ -45,6 +45,22 @@ uint8_t* YVYUToUYVYScratch(const uint8_t* source, int32_t sourceStride, int32_t 
     return buffer;
 }
 
+// YVYU reordered into UYVY order strip by strip in the packed scratch slot,
+// each strip handed to finish(row, rows, uyvy, stride).
+template <class Finish>
+HRESULT YVYUThroughUYVY(const uint8_t* source, int32_t sourceStride, int32_t width, int32_t height,
+                        ScratchBuffers* scratch, Finish finish) {
+    return InScratchStrips(
+        scratch, PackedRowBytes(width), height,
+        [&](int32_t row, int32_t rows, uint8_t* uyvy, int32_t stride) {
+            // Whole groups, so a lone last pixel keeps both chroma bytes for form A.
+            Reorder422(PictureRow(source, sourceStride, row), sourceStride, kYVYUGroup, uyvy, stride,
+                       kUYVYGroup, width + (width & 1), rows);
+            return S_OK;
+        },
+        finish);
+}
+
 }  // namespace
 
 // ---- UYVY ----
@@ -190,22 +206,21 @@ KORVEL_ROUTINE(YVYUToY41P) {
 }
 
 KORVEL_ROUTINE(YVYUToRGB32) {
-    int32_t stride = 0;
-    const uint8_t* uyvy = YVYUToUYVYScratch(source, sourceStride, width, height, scratch, &stride);
-    if (uyvy == nullptr) {
-        return E_OUTOFMEMORY;
-    }
-    return FromKernel(
-        ActiveKernelTable().UYVYToBGRA32(uyvy, stride, destination, destinationStride, width, height, 255));
+    return YVYUThroughUYVY(source, sourceStride, width, height, scratch,
+                           [&](int32_t row, int32_t rows, const uint8_t* uyvy, int32_t stride) {
+                               return FromKernel(ActiveKernelTable().UYVYToBGRA32(
+                                   uyvy, stride, PictureRow(destination, destinationStride, row),
+                                   destinationStride, width, rows, 255));
+                           });
 }
 
 KORVEL_ROUTINE(YVYUToRGB24) {
-    int32_t stride = 0;
-    const uint8_t* uyvy = YVYUToUYVYScratch(source, sourceStride, width, height, scratch, &stride);
-    if (uyvy == nullptr) {
-        return E_OUTOFMEMORY;
-    }
-    return UYVYToRGB24(uyvy, stride, destination, destinationStride, width, height, scratch);
+    return YVYUThroughUYVY(source, sourceStride, width, height, scratch,
+                           [&](int32_t row, int32_t rows, const uint8_t* uyvy, int32_t stride) {
+                               return FromKernel(ActiveKernelTable().UYVYToBGR24(
+                                   uyvy, stride, PictureRow(destination, destinationStride, row),
+                                   destinationStride, width, rows));
+                           });
 }
 
 KORVEL_ROUTINE(YVYUToY800) {

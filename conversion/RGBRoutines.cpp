@@ -22,22 +22,6 @@ int32_t ToYUY2Kernel(const uint8_t* source, int32_t sourceStride, uint8_t* desti
                : table.BGRA32ToYUY2(source, sourceStride, destination, destinationStride, width, height);
 }
 
-// YUY2 of the picture in the packed scratch slot.
-template <int BytesPerPixel>
-uint8_t* ToYUY2Scratch(const uint8_t* source, int32_t sourceStride, int32_t width, int32_t height,
-                       ScratchBuffers* scratch, int32_t* scratchStride, HRESULT* result) {
-    const int64_t rowBytes = PackedRowBytes(width);
-    uint8_t* buffer = ReserveScratch(scratch, ScratchBuffers::kPackedSlot, rowBytes, height);
-    if (buffer == nullptr) {
-        *result = E_OUTOFMEMORY;
-        return nullptr;
-    }
-    *scratchStride = static_cast<int32_t>(rowBytes);
-    *result =
-        FromKernel(ToYUY2Kernel<BytesPerPixel>(source, sourceStride, buffer, *scratchStride, width, height));
-    return FAILED(*result) ? nullptr : buffer;
-}
-
 template <int BytesPerPixel>
 HRESULT ToYUY2(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
                int32_t width, int32_t height, ScratchBuffers*) {
@@ -45,46 +29,60 @@ HRESULT ToYUY2(const uint8_t* source, int32_t sourceStride, uint8_t* destination
         ToYUY2Kernel<BytesPerPixel>(source, sourceStride, destination, destinationStride, width, height));
 }
 
+// YUY2 of each strip in the packed scratch slot, then rearranged into the
+// destination by finish(yuy2, stride, destination row, rows).
+template <int BytesPerPixel, class Finish>
+HRESULT ThroughYUY2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                    int32_t destinationStride, int32_t width, int32_t height, ScratchBuffers* scratch,
+                    Finish finish) {
+    return InScratchStrips(
+        scratch, PackedRowBytes(width), height,
+        [&](int32_t row, int32_t rows, uint8_t* yuy2, int32_t stride) {
+            return FromKernel(ToYUY2Kernel<BytesPerPixel>(PictureRow(source, sourceStride, row), sourceStride,
+                                                          yuy2, stride, width, rows));
+        },
+        [&](int32_t row, int32_t rows, const uint8_t* yuy2, int32_t stride) {
+            return finish(yuy2, stride, PictureRow(destination, destinationStride, row), rows);
+        });
+}
+
+// UYVY and YVYU in one pass: the YUY2 kernel's groups rearranged as stored.
+template <int BytesPerPixel>
+HRESULT ToOrdered422(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                     int32_t destinationStride, int32_t width, int32_t height, GroupOrder to) {
+    uint8_t order[4];
+    GroupPermutation(kYUY2Group, to, order);
+    const kernels::KernelTable& table = ActiveKernelTable();
+    return FromKernel(
+        BytesPerPixel == 3
+            ? table.BGR24ToPacked422(source, sourceStride, destination, destinationStride, width, height, order)
+            : table.BGRA32ToPacked422(source, sourceStride, destination, destinationStride, width, height,
+                                      order));
+}
+
 template <int BytesPerPixel>
 HRESULT ToUYVY(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
-               int32_t width, int32_t height, ScratchBuffers* scratch) {
-    int32_t stride = 0;
-    HRESULT result = S_OK;
-    const uint8_t* yuy2 =
-        ToYUY2Scratch<BytesPerPixel>(source, sourceStride, width, height, scratch, &stride, &result);
-    if (yuy2 == nullptr) {
-        return result;
-    }
-    return FromKernel(
-        ActiveKernelTable().SwapBytePairs(yuy2, stride, destination, destinationStride, width, height));
+               int32_t width, int32_t height, ScratchBuffers*) {
+    return ToOrdered422<BytesPerPixel>(source, sourceStride, destination, destinationStride, width, height,
+                                       kUYVYGroup);
 }
 
 template <int BytesPerPixel>
 HRESULT ToYVYU(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
-               int32_t width, int32_t height, ScratchBuffers* scratch) {
-    int32_t stride = 0;
-    HRESULT result = S_OK;
-    const uint8_t* yuy2 =
-        ToYUY2Scratch<BytesPerPixel>(source, sourceStride, width, height, scratch, &stride, &result);
-    if (yuy2 == nullptr) {
-        return result;
-    }
-    Reorder422(yuy2, stride, kYUY2Group, destination, destinationStride, kYVYUGroup, width, height);
-    return S_OK;
+               int32_t width, int32_t height, ScratchBuffers*) {
+    return ToOrdered422<BytesPerPixel>(source, sourceStride, destination, destinationStride, width, height,
+                                       kYVYUGroup);
 }
 
 template <int BytesPerPixel>
 HRESULT ToY41P(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
                int32_t width, int32_t height, ScratchBuffers* scratch) {
-    int32_t stride = 0;
-    HRESULT result = S_OK;
-    const uint8_t* yuy2 =
-        ToYUY2Scratch<BytesPerPixel>(source, sourceStride, width, height, scratch, &stride, &result);
-    if (yuy2 == nullptr) {
-        return result;
-    }
-    Packed422ToY41P(yuy2, stride, kYUY2Group, destination, destinationStride, width, height);
-    return S_OK;
+    return ThroughYUY2<BytesPerPixel>(
+        source, sourceStride, destination, destinationStride, width, height, scratch,
+        [&](const uint8_t* yuy2, int32_t stride, uint8_t* target, int32_t rows) {
+            Packed422ToY41P(yuy2, stride, kYUY2Group, target, destinationStride, width, rows);
+            return S_OK;
+        });
 }
 
 template <int BytesPerPixel>

@@ -37,15 +37,26 @@ uint8_t* ReserveScratch(ScratchBuffers* scratch, int slot, int64_t rowLength, in
     return scratch->Reserve(slot, static_cast<uint64_t>(rowLength), static_cast<uint64_t>(height));
 }
 
+int32_t StripRows(int64_t rowLength, int32_t height) {
+    constexpr int64_t kStripBytes = 64 * 1024;
+    int64_t rows = rowLength > 0 ? kStripBytes / rowLength : 2;
+    rows = rows < 2 ? 2 : rows + (rows & 1);
+    return rows < height ? static_cast<int32_t>(rows) : (height > 0 ? height : 1);
+}
+
+void GroupPermutation(GroupOrder from, GroupOrder to, uint8_t order[4]) {
+    order[to.firstLuma] = static_cast<uint8_t>(from.firstLuma);
+    order[to.u] = static_cast<uint8_t>(from.u);
+    order[to.secondLuma] = static_cast<uint8_t>(from.secondLuma);
+    order[to.v] = static_cast<uint8_t>(from.v);
+}
+
 void Reorder422(const uint8_t* source, int32_t sourceStride, GroupOrder from, uint8_t* destination,
                 int32_t destinationStride, GroupOrder to, int32_t width, int32_t height) {
     const int32_t pairs = width / 2;
     if (pairs > 0) {
         uint8_t order[4];
-        order[to.firstLuma] = static_cast<uint8_t>(from.firstLuma);
-        order[to.u] = static_cast<uint8_t>(from.u);
-        order[to.secondLuma] = static_cast<uint8_t>(from.secondLuma);
-        order[to.v] = static_cast<uint8_t>(from.v);
+        GroupPermutation(from, to, order);
         kernels::ActiveKernelTable().PermuteGroups4(source, sourceStride, destination, destinationStride, pairs,
                                                     height, order);
     }

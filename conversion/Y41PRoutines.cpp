@@ -52,15 +52,20 @@ HRESULT ToRGB(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
     if (groupWidth == 0) {
         return S_OK;
     }
-    int32_t stride = 0;
-    const uint8_t* yuy2 = ToPackedScratch(source, sourceStride, width, height, kYUY2Group, scratch, &stride);
-    if (yuy2 == nullptr) {
-        return E_OUTOFMEMORY;
-    }
     const kernels::KernelTable& table = ActiveKernelTable();
-    return FromKernel(
-        withAlpha ? table.YUY2ToBGRA32(yuy2, stride, destination, destinationStride, groupWidth, height, 255)
-                  : table.YUY2ToBGR24(yuy2, stride, destination, destinationStride, groupWidth, height));
+    return InScratchStrips(
+        scratch, PackedRowBytes(width), height,
+        [&](int32_t row, int32_t rows, uint8_t* yuy2, int32_t stride) {
+            Y41PToPacked422(PictureRow(source, sourceStride, row), sourceStride, yuy2, stride, kYUY2Group,
+                            width, rows);
+            return S_OK;
+        },
+        [&](int32_t row, int32_t rows, const uint8_t* yuy2, int32_t stride) {
+            uint8_t* target = PictureRow(destination, destinationStride, row);
+            return FromKernel(
+                withAlpha ? table.YUY2ToBGRA32(yuy2, stride, target, destinationStride, groupWidth, rows, 255)
+                          : table.YUY2ToBGR24(yuy2, stride, target, destinationStride, groupWidth, rows));
+        });
 }
 
 }  // namespace

@@ -50,6 +50,8 @@ const KernelTable kPortable = {
     PackGroups16To12_Portable,
     Y41PToGrey_Portable,
     GreyToY41P_Portable,
+    BGR24ToPacked422_Portable,
+    BGRA32ToPacked422_Portable,
 };
 
 // The four level tables, 0 to 3. A level without a variant of its own for a
@@ -66,6 +68,8 @@ struct LevelTables {
         levels[2].BGRA32ToGrey = BGRA32ToGrey_SSSE3;
         levels[2].BGR24ToYUY2 = BGR24ToYUY2_SSSE3;
         levels[2].BGRA32ToYUY2 = BGRA32ToYUY2_SSSE3;
+        levels[2].BGR24ToPacked422 = BGR24ToPacked422_SSSE3;
+        levels[2].BGRA32ToPacked422 = BGRA32ToPacked422_SSSE3;
         levels[2].BGR24ToPlanar420I420 = BGR24ToPlanar420I420_SSSE3;
         levels[2].BGR24ToPlanar420YV12 = BGR24ToPlanar420YV12_SSSE3;
         levels[2].BGRA32ToPlanar420I420 = BGRA32ToPlanar420I420_SSSE3;
@@ -106,6 +110,8 @@ struct LevelTables {
         avx2.BGRA32ToGrey = BGRA32ToGrey_AVX2;
         avx2.BGR24ToYUY2 = BGR24ToYUY2_AVX2;
         avx2.BGRA32ToYUY2 = BGRA32ToYUY2_AVX2;
+        avx2.BGR24ToPacked422 = BGR24ToPacked422_AVX2;
+        avx2.BGRA32ToPacked422 = BGRA32ToPacked422_AVX2;
         avx2.BGR24ToPlanar420I420 = BGR24ToPlanar420I420_AVX2;
         avx2.BGR24ToPlanar420YV12 = BGR24ToPlanar420YV12_AVX2;
         avx2.BGRA32ToPlanar420I420 = BGRA32ToPlanar420I420_AVX2;

@@ -135,6 +135,15 @@ struct KernelTable {
                           int32_t destinationStride, int32_t groups, int32_t height);
     int32_t (*GreyToY41P)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                           int32_t destinationStride, int32_t groups, int32_t height);
+    // BGR24ToYUY2 and BGRA32ToYUY2 with each 4-byte group's bytes rearranged
+    // as PermuteGroups4 does (output byte i is YUY2 byte order[i], each 0 to
+    // 3, -60 otherwise): UYVY and YVYU in one pass. A lone last pixel's two
+    // bytes are bytes order[0] and order[1] of the group Y, U, Y, U of that
+    // pixel (its luma and the lone-pixel U).
+    int32_t (*BGR24ToPacked422)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order);
+    int32_t (*BGRA32ToPacked422)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                 int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order);
 };
 
 // The portable reference variants; the yardstick for any faster table.

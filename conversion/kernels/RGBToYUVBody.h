@@ -136,16 +136,32 @@ inline typename V::Reg LumaBytes(typename V::Reg low, typename V::Reg high) {
     return V::PackUnsigned16(V::PackSigned32(low, high), V::Zero());
 }
 
+// YUY2 groups; with an order, each group rearranged by it (PermuteGroups4's
+// meaning) before it is stored.
 template <class V, int BytesPerPixel>
 int32_t ToYUY2Vector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                     int32_t destinationStride, int32_t width, int32_t height) {
+                     int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order = nullptr,
+                     bool ordered = false) {
     typedef typename V::Reg Reg;
-    if (source == nullptr || destination == nullptr) {
+    if (source == nullptr || destination == nullptr || (ordered && order == nullptr)) {
         return kNullPointer;
     }
     if (width < 2 || height < 1) {
         return kBelowMinimumSize;
     }
+    int8_t mask[16];
+    for (int byte = 0; byte < 16; ++byte) {
+        mask[byte] = static_cast<int8_t>(byte);
+    }
+    if (ordered) {
+        if (order[0] > 3 || order[1] > 3 || order[2] > 3 || order[3] > 3) {
+            return kBadChannelIndex;
+        }
+        for (int byte = 0; byte < 16; ++byte) {
+            mask[byte] = static_cast<int8_t>((byte & ~3) + order[byte & 3]);
+        }
+    }
+    const Reg permute = V::Bytes(mask);
     constexpr int kStep = 8 * V::kLanes;
     const int32_t columns = VectorColumns(width, kStep);
     const RGBToYUVConstants<V> k(BytesPerPixel);
@@ -166,14 +182,25 @@ int32_t ToYUY2Vector(const uint8_t* source, int32_t sourceStride, uint8_t* desti
                 V::HorizontalAdd32(VShare<V, BytesPerPixel>(first), VShare<V, BytesPerPixel>(second)),
                 chromaConstant));
             const Reg chroma = V::Or(u, V::template ShiftLeft32<16>(v));  // 16-bit (U, V) pairs
-            const Reg packed =
+            Reg packed =
                 V::PackUnsigned16(V::InterleaveLow16(luma, chroma), V::InterleaveHigh16(luma, chroma));
+            if (ordered) {
+                packed = V::Shuffle8(packed, permute);
+            }
             V::Store(out + 2 * x, 16, packed);
         }
     }
     if (columns < width) {
         const uint8_t* rest = source + BytesPerPixel * columns;
-        if (BytesPerPixel == 3) {
+        if (ordered) {
+            if (BytesPerPixel == 3) {
+                BGR24ToPacked422_Portable(rest, sourceStride, destination + 2 * columns, destinationStride,
+                                          width - columns, height, order);
+            } else {
+                BGRA32ToPacked422_Portable(rest, sourceStride, destination + 2 * columns, destinationStride,
+                                           width - columns, height, order);
+            }
+        } else if (BytesPerPixel == 3) {
             BGR24ToYUY2_Portable(rest, sourceStride, destination + 2 * columns, destinationStride,
                                  width - columns, height);
         } else {

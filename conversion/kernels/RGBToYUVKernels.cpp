@@ -7,14 +7,20 @@ namespace kernels {
 
 namespace {
 
+constexpr uint8_t kYUY2Order[4] = {0, 1, 2, 3};
+
+// YUY2 groups, each rearranged by order (kYUY2Order: as they are).
 template <int BytesPerPixel>
-int32_t ToYUY2(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
-               int32_t width, int32_t height) {
-    if (source == nullptr || destination == nullptr) {
+int32_t ToPacked422(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                    int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order) {
+    if (source == nullptr || destination == nullptr || order == nullptr) {
         return kNullPointer;
     }
     if (width < 2 || height < 1) {
         return kBelowMinimumSize;
+    }
+    if (order[0] > 3 || order[1] > 3 || order[2] > 3 || order[3] > 3) {
+        return kBadChannelIndex;
     }
     const int32_t pairs = width / 2;
     for (int32_t row = 0; row < height; ++row) {
@@ -25,15 +31,21 @@ int32_t ToYUY2(const uint8_t* source, int32_t sourceStride, uint8_t* destination
             const int32_t sumB = in[0] + second[0];
             const int32_t sumG = in[1] + second[1];
             const int32_t sumR = in[2] + second[2];
-            out[0] = formulas::Luma(in[2], in[1], in[0]);
-            out[1] = formulas::PairU(sumB, sumG, sumR);
-            out[2] = formulas::Luma(second[2], second[1], second[0]);
-            out[3] = formulas::PairV(sumB, sumG, sumR);
+            const uint8_t group[4] = {formulas::Luma(in[2], in[1], in[0]), formulas::PairU(sumB, sumG, sumR),
+                                      formulas::Luma(second[2], second[1], second[0]),
+                                      formulas::PairV(sumB, sumG, sumR)};
+            out[0] = group[order[0]];
+            out[1] = group[order[1]];
+            out[2] = group[order[2]];
+            out[3] = group[order[3]];
         }
         if ((width & 1) != 0) {
             // A lone last pixel: its luma and a U of its own, no V.
-            out[0] = formulas::Luma(in[2], in[1], in[0]);
-            out[1] = formulas::LoneU(in[0], in[1], in[2]);
+            const uint8_t luma = formulas::Luma(in[2], in[1], in[0]);
+            const uint8_t u = formulas::LoneU(in[0], in[1], in[2]);
+            const uint8_t group[4] = {luma, u, luma, u};
+            out[0] = group[order[0]];
+            out[1] = group[order[1]];
         }
     }
     return kSuccess;
@@ -102,12 +114,23 @@ int32_t ToGrey(const uint8_t* source, int32_t sourceStride, uint8_t* destination
 
 int32_t BGR24ToYUY2_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                              int32_t destinationStride, int32_t width, int32_t height) {
-    return ToYUY2<3>(source, sourceStride, destination, destinationStride, width, height);
+    return ToPacked422<3>(source, sourceStride, destination, destinationStride, width, height, kYUY2Order);
 }
 
 int32_t BGRA32ToYUY2_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                               int32_t destinationStride, int32_t width, int32_t height) {
-    return ToYUY2<4>(source, sourceStride, destination, destinationStride, width, height);
+    return ToPacked422<4>(source, sourceStride, destination, destinationStride, width, height, kYUY2Order);
+}
+
+int32_t BGR24ToPacked422_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                  int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order) {
+    return ToPacked422<3>(source, sourceStride, destination, destinationStride, width, height, order);
+}
+
+int32_t BGRA32ToPacked422_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                   int32_t destinationStride, int32_t width, int32_t height,
+                                   const uint8_t* order) {
+    return ToPacked422<4>(source, sourceStride, destination, destinationStride, width, height, order);
 }
 
 int32_t BGR24ToPlanar420I420_Portable(const uint8_t* source, int32_t sourceStride, Planes destinations,

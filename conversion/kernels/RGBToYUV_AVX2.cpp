@@ -16,6 +16,18 @@ int32_t BGRA32ToYUY2_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* 
     return ToYUY2Vector<Vector256, 4>(source, sourceStride, destination, destinationStride, width, height);
 }
 
+int32_t BGR24ToPacked422_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                              int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order) {
+    return ToYUY2Vector<Vector256, 3>(source, sourceStride, destination, destinationStride, width, height, order,
+                                 true);
+}
+
+int32_t BGRA32ToPacked422_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                               int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order) {
+    return ToYUY2Vector<Vector256, 4>(source, sourceStride, destination, destinationStride, width, height, order,
+                                 true);
+}
+
 int32_t BGR24ToPlanar420I420_AVX2(const uint8_t* source, int32_t sourceStride, Planes destinations,
                                   PlaneStrides destinationStrides, int32_t width, int32_t height) {
     return ToPlanar420Vector<Vector256, 3>(source, sourceStride, destinations, destinationStrides, width,

@@ -376,6 +376,31 @@ std::vector<KernelCase> AllKernels() {
                    [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
                        return t.GreyToY41P(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h);
                    }},
+        KernelCase{"BGR24ToPacked422 UYVY",
+                   {{3, 1}},
+                   {{2, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       static const uint8_t kOrder[4] = {1, 0, 3, 2};
+                       return t.BGR24ToPacked422(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, kOrder);
+                   }},
+        KernelCase{"BGRA32ToPacked422 YVYU",
+                   {{4, 1}},
+                   {{2, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       static const uint8_t kOrder[4] = {0, 3, 2, 1};
+                       return t.BGRA32ToPacked422(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h,
+                                                  kOrder);
+                   }},
+        KernelCase{"BGR24ToPacked422 bad order",
+                   {{3, 1}},
+                   {{2, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       static const uint8_t kOrder[4] = {2, 0, 1, 7};
+                       return t.BGR24ToPacked422(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, kOrder);
+                   }},
         KernelCase{"PermuteGroups4 bad order",
                    {{4, 1}},
                    {{4, 1}},
