@@ -11,8 +11,13 @@
 
 namespace {
 
-bool MeasureOne(ConversionEngine& engine, const std::vector<uint8_t>& source, int width, int height,
-                VideoFormatId destinationFormat, double minimumSeconds, KernelCost* cost,
+// Bytes of frames and pictures together that no processor cache holds.
+constexpr size_t kBeyondCaches = size_t(192) << 20;
+
+// Converts frames of 'sources' in turn into as many pictures; with one
+// source, the same frame into the same picture each time.
+bool MeasureOne(ConversionEngine& engine, const std::vector<std::vector<uint8_t>>& sources, int width,
+                int height, VideoFormatId destinationFormat, double minimumSeconds, KernelCost* cost,
                 std::string* error) {
     const int64_t rowBytes = VideoFormatCatalogue::MinimumRowBytes(destinationFormat, width);
     if (rowBytes <= 0) {
@@ -20,14 +25,22 @@ bool MeasureOne(ConversionEngine& engine, const std::vector<uint8_t>& source, in
         return false;
     }
     const int32_t stride = static_cast<int32_t>((rowBytes + 3) / 4 * 4);  // DIB rows
-    std::vector<uint8_t> destination(static_cast<size_t>(stride) * height);
+    std::vector<std::vector<uint8_t>> destinations(sources.size(),
+                                                   std::vector<uint8_t>(static_cast<size_t>(stride) * height));
+    size_t next = 0;
     const auto convert = [&]() {
+        const std::vector<uint8_t>& source = sources[next];
+        std::vector<uint8_t>& destination = destinations[next];
+        next = (next + 1) % sources.size();
         return engine.ConvertFrame(source.data(), static_cast<int64_t>(source.size()), width, height, width,
                                    VideoFormat::BYRG, destination.data(),
                                    static_cast<int64_t>(destination.size()), width, height, stride,
                                    destinationFormat);
     };
-    HRESULT hr = convert();  // warms the caches and the scratch buffers
+    HRESULT hr = S_OK;
+    for (size_t warm = 0; warm < sources.size() && SUCCEEDED(hr); ++warm) {
+        hr = convert();  // touches every page and the scratch buffers
+    }
     if (FAILED(hr)) {
         char text[96];
         std::snprintf(text, sizeof(text), "ConvertFrame failed, 0x%08lX", static_cast<unsigned long>(hr));
@@ -71,8 +84,14 @@ bool MeasureKernelCosts(int width, int height, double minimumSeconds, KernelCost
         state = state * 1664525u + 1013904223u;
         value = static_cast<uint8_t>(state >> 24);
     }
-    return MeasureOne(engine, source, width, height, VideoFormat::RGB24, minimumSeconds, &costs->toRgb24,
+    const std::vector<std::vector<uint8_t>> one(1, source);
+    // Frame and RGB24 picture together are four frames' bytes.
+    const std::vector<std::vector<uint8_t>> many(kBeyondCaches / (4 * source.size()) + 1, source);
+    return MeasureOne(engine, one, width, height, VideoFormat::RGB24, minimumSeconds, &costs->toRgb24,
                       error) &&
-           MeasureOne(engine, source, width, height, VideoFormat::Y800, minimumSeconds, &costs->toY800,
-                      error);
+           MeasureOne(engine, one, width, height, VideoFormat::Y800, minimumSeconds, &costs->toY800, error) &&
+           MeasureOne(engine, many, width, height, VideoFormat::RGB24, minimumSeconds,
+                      &costs->toRgb24FromMemory, error) &&
+           MeasureOne(engine, many, width, height, VideoFormat::Y800, minimumSeconds,
+                      &costs->toY800FromMemory, error);
 }

@@ -1,7 +1,11 @@
 // The conversion kernels' own cost: a ConversionEngine (with this processor's kernel table) converting
-// one 1920 x 1080 BayerRG8 frame to a bottom-up RGB24 picture and to a Y800
+// 1920 x 1080 BayerRG8 frames to a bottom-up RGB24 picture and to a Y800
 // picture, repeated on the calling thread and timed with GetThreadTimes and
-// QueryPerformanceCounter.
+// QueryPerformanceCounter. Measured twice: one frame into one picture over and
+// over (both stay in the cache), and frames taken in turn from a set larger
+// than the processor's caches into as many pictures (each frame read from
+// memory and each picture written to memory, as a camera's frames and a
+// graph's samples are).
 #pragma once
 
 #include <string>
@@ -15,6 +19,8 @@ struct KernelCost {
 struct KernelCosts {
     KernelCost toRgb24;
     KernelCost toY800;
+    KernelCost toRgb24FromMemory;
+    KernelCost toY800FromMemory;
 };
 
 // Measures both conversions for at least minimumSeconds each. False, with the

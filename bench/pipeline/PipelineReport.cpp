@@ -28,6 +28,10 @@ bool PrintPipelineReport(const PipelineSnapshot& start, const PipelineSnapshot& 
     const double kernelCpu[kPinCount] = {kernels.toRgb24.cpuSeconds, kernels.toY800.cpuSeconds};
     const double kernelWall[kPinCount] = {kernels.toRgb24.wallSeconds, kernels.toY800.wallSeconds};
     const double kernelBoth = kernelCpu[0] + kernelCpu[1];
+    const double memoryCpu[kPinCount] = {kernels.toRgb24FromMemory.cpuSeconds,
+                                         kernels.toY800FromMemory.cpuSeconds};
+    const double memoryBoth = memoryCpu[0] + memoryCpu[1];
+    const double sensorCpu = end.camera.sensorCpuSeconds - start.camera.sensorCpuSeconds;
 
     std::printf("\nMeasured window: %.2f s after a warm-up\n", wall);
     std::printf(
@@ -39,10 +43,14 @@ bool PrintPipelineReport(const PipelineSnapshot& start, const PipelineSnapshot& 
     std::printf(
         "Conversion alone (ConversionEngine with this processor's kernels, 1920 x 1080 BayerRG8, "
         "one thread):\n");
-    std::printf("  to RGB24: %.3f ms CPU, %.3f ms wall per frame (%d frames)\n", kernelCpu[0] * 1e3,
-                kernelWall[0] * 1e3, kernels.toRgb24.frames);
-    std::printf("  to Y800:  %.3f ms CPU, %.3f ms wall per frame (%d frames)\n", kernelCpu[1] * 1e3,
-                kernelWall[1] * 1e3, kernels.toY800.frames);
+    std::printf("  to RGB24: %.3f ms CPU, %.3f ms wall per frame in the cache (%d frames); %.3f ms CPU from "
+                "memory (%d frames)\n",
+                kernelCpu[0] * 1e3, kernelWall[0] * 1e3, kernels.toRgb24.frames, memoryCpu[0] * 1e3,
+                kernels.toRgb24FromMemory.frames);
+    std::printf("  to Y800:  %.3f ms CPU, %.3f ms wall per frame in the cache (%d frames); %.3f ms CPU from "
+                "memory (%d frames)\n",
+                kernelCpu[1] * 1e3, kernelWall[1] * 1e3, kernels.toY800.frames, memoryCpu[1] * 1e3,
+                kernels.toY800FromMemory.frames);
 
     bool anyDropped = cameraDropped > 0 || cameraFailed > 0;
     bool rateMet = produced / wall >= targetFrameRate * kRateTolerance;
@@ -83,9 +91,11 @@ bool PrintPipelineReport(const PipelineSnapshot& start, const PipelineSnapshot& 
             }
         } else {
             const double perFrame = PerFrameMs(threadCpu, delivered);
-            std::printf("  delivery thread %lu: %.3f ms CPU per frame = %.2f x the kernel's %.3f ms\n",
-                        static_cast<unsigned long>(end.threadIds[pin]), perFrame,
-                        Ratio(perFrame, kernelCpu[pin] * 1e3), kernelCpu[pin] * 1e3);
+            std::printf(
+                "  delivery thread %lu: %.3f ms CPU per frame = %.2f x the kernel's %.3f ms in the cache, "
+                "%.2f x its %.3f ms from memory\n",
+                static_cast<unsigned long>(end.threadIds[pin]), perFrame, Ratio(perFrame, kernelCpu[pin] * 1e3),
+                kernelCpu[pin] * 1e3, Ratio(perFrame, memoryCpu[pin] * 1e3), memoryCpu[pin] * 1e3);
             threadsCpu += threadCpu;
         }
     }
@@ -97,16 +107,25 @@ bool PrintPipelineReport(const PipelineSnapshot& start, const PipelineSnapshot& 
         processCpu, wall, Ratio(processCpu, wall) * 100.0, processPerFrame,
         Ratio(processPerFrame, kernelBoth * 1e3), kernelBoth * 1e3);
     std::printf(
-        "  of which delivery threads %.3f ms (%.2f x the kernels), every other thread (camera SDK and "
-        "its emulated sensor, grab thread, graph, sinks' callers) %.3f ms per frame\n",
+        "  of which delivery threads %.3f ms (%.2f x the kernels), the emulated sensor (rendering frames "
+        "into the SDK's buffers, which a camera does in its own hardware) %.3f ms, every other thread "
+        "(camera SDK, grab thread, graph, sinks' callers) %.3f ms per frame\n",
         PerFrameMs(threadsCpu, frames), Ratio(PerFrameMs(threadsCpu, frames), kernelBoth * 1e3),
-        PerFrameMs(processCpu - threadsCpu, frames));
-    // The CPU the whole process spends on a frame may exceed the bare conversions
-    // by this factor (grabbing, the pins' frame copies, delivery, the graph).
+        PerFrameMs(sensorCpu, frames), PerFrameMs(processCpu - threadsCpu - sensorCpu, frames));
+    // The CPU the host spends on a frame (everything but the emulated sensor:
+    // grabbing, the pins' frame copies, conversion, delivery, the graph) may
+    // exceed the bare conversions by this factor. Frames reach a real host in
+    // memory and samples go back to memory, so the bare conversions it is held
+    // against are those from memory; the ratio to the in-cache figure is shown
+    // beside it.
     constexpr double kCpuAllowance = 1.3;
-    const double cpuRatio = Ratio(processPerFrame, kernelBoth * 1e3);
-    std::printf("CPU per frame: %.2f x the bare conversions (allowed %.1f x): %s\n", cpuRatio, kCpuAllowance,
-                cpuRatio <= kCpuAllowance ? "met" : "MISSED");
+    const double hostPerFrame = PerFrameMs(processCpu - sensorCpu, frames);
+    const double cpuRatio = Ratio(hostPerFrame, memoryBoth * 1e3);
+    std::printf(
+        "CPU per frame without the emulated sensor: %.3f ms = %.2f x the bare conversions from memory "
+        "(%.3f ms; allowed %.1f x): %s; %.2f x the conversions in the cache\n",
+        hostPerFrame, cpuRatio, memoryBoth * 1e3, kCpuAllowance, cpuRatio <= kCpuAllowance ? "met" : "MISSED",
+        Ratio(hostPerFrame, kernelBoth * 1e3));
     std::printf("Frames dropped: %s\n", anyDropped ? "YES" : "none");
     const bool met = rateMet && !anyDropped;
     std::printf("Target: %.3g fps on both pins with no frame dropped (2-core machine): %s\n", targetFrameRate,

@@ -11,6 +11,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <mmsystem.h>
+#else
+#include <time.h>
 #endif
 
 namespace Quill {
@@ -22,6 +24,26 @@ using Clock = std::chrono::steady_clock;
 
 Clock::duration Seconds(double seconds) {
     return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
+// Processor time of the calling thread so far.
+double ThisThreadCpuSeconds() {
+#ifdef _WIN32
+    FILETIME creation, exit, kernel, user;
+    if (!GetThreadTimes(GetCurrentThread(), &creation, &exit, &kernel, &user)) {
+        return 0.0;
+    }
+    const auto ticks = [](const FILETIME& time) {
+        return (uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    return double(ticks(kernel) + ticks(user)) * 1e-7;
+#else
+    timespec now{};
+    if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now) != 0) {
+        return 0.0;
+    }
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+#endif
 }
 
 // Sleeps on Windows are otherwise rounded to the 15.6 ms system tick, which
@@ -72,6 +94,7 @@ void FrameProducer::Run() {
     EmulatedCamera& camera = device_.Camera();
     std::condition_variable& wake = camera.ProducerWake();
     std::unique_lock<std::mutex> lock(camera.Mutex());
+    sensorCpuBefore_ = camera.Counters().sensorCpuSeconds;
     // Free running, frame n is due at anchor + n periods: lateness of one
     // wake-up never carries over to the next frame, so the rate stays exact.
     bool anchored = false;
@@ -129,6 +152,7 @@ void FrameProducer::Run() {
         }
         ProduceFrame(lock);
     }
+    camera.Counters().sensorCpuSeconds = sensorCpuBefore_ + ThisThreadCpuSeconds();
 }
 
 void FrameProducer::ProduceFrame(std::unique_lock<std::mutex>& lock) {
@@ -184,6 +208,7 @@ void FrameProducer::ProduceFrame(std::unique_lock<std::mutex>& lock) {
     }
     lock.lock();
 
+    counters.sensorCpuSeconds = sensorCpuBefore_ + ThisThreadCpuSeconds();
     grabber->CompleteFillLocked(buffer, result);
     if (result.Status() == Grabbed) {
         ++counters.framesDelivered;

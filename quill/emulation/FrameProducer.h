@@ -40,6 +40,7 @@ class FrameProducer {
     std::thread thread_;
     bool stop_ = false;  // guarded by the camera's lock
     uint64_t frameNumber_ = 0;
+    double sensorCpuBefore_ = 0.0;  // the camera's sensor time before this thread started
     std::chrono::steady_clock::time_point startedAt_;
     FrameGenerator generator_;
 };

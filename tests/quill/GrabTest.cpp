@@ -200,6 +200,37 @@ TEST_F(GrabTest, FramesWithoutAQueuedBufferAreCountedAsDropped) {
     EXPECT_GE(counters.framesProduced, counters.framesDropped);
 }
 
+// The sensor's processor time accumulates over the producer threads of
+// successive device objects: the first one's time is still counted once the
+// next one grabs.
+TEST_F(GrabTest, SensorTimeAccumulatesAcrossDeviceObjects) {
+    Emulation::CameraCounters counters;
+    {
+        Device device(kColourSerial);
+        GrabSession session(device, 4);
+        session.Start();
+        ASSERT_TRUE(WaitUntil([&] {
+            GrabResult result;
+            if (session.Next(result, 1000)) {
+                session.Requeue(result);
+            }
+            Emulator().GetCounters(kColourSerial, counters);
+            return counters.sensorCpuSeconds > 0.02;
+        }));
+        session.Stop();
+    }
+    ASSERT_TRUE(Emulator().GetCounters(kColourSerial, counters));
+    const double first = counters.sensorCpuSeconds;
+    Device device(kColourSerial);
+    GrabSession session(device, 4);
+    session.Start();
+    GrabResult result;
+    ASSERT_TRUE(session.Next(result));
+    ASSERT_TRUE(Emulator().GetCounters(kColourSerial, counters));
+    EXPECT_GE(counters.sensorCpuSeconds, first);
+    session.Stop();
+}
+
 TEST_F(GrabTest, ChunkModeCarriesFrameCounterAndTimestamp) {
     Device device(kColourSerial);
     device.UseSize(320, 240, "Mono8");
