@@ -47,25 +47,15 @@ HRESULT ToPlanar(const uint8_t* source, int32_t sourceStride, uint8_t* destinati
 }
 
 HRESULT ToRGB(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
-              int32_t width, int32_t height, ScratchBuffers* scratch, bool withAlpha) {
-    const int32_t groupWidth = GroupWidth(width);
-    if (groupWidth == 0) {
+              int32_t width, int32_t height, bool withAlpha) {
+    const int32_t groups = width / 8;
+    if (groups == 0) {
         return S_OK;
     }
     const kernels::KernelTable& table = ActiveKernelTable();
-    return InScratchStrips(
-        scratch, PackedRowBytes(width), height,
-        [&](int32_t row, int32_t rows, uint8_t* yuy2, int32_t stride) {
-            Y41PToPacked422(PictureRow(source, sourceStride, row), sourceStride, yuy2, stride, kYUY2Group,
-                            width, rows);
-            return S_OK;
-        },
-        [&](int32_t row, int32_t rows, const uint8_t* yuy2, int32_t stride) {
-            uint8_t* target = PictureRow(destination, destinationStride, row);
-            return FromKernel(
-                withAlpha ? table.YUY2ToBGRA32(yuy2, stride, target, destinationStride, groupWidth, rows, 255)
-                          : table.YUY2ToBGR24(yuy2, stride, target, destinationStride, groupWidth, rows));
-        });
+    return FromKernel(
+        withAlpha ? table.Y41PToBGRA32(source, sourceStride, destination, destinationStride, groups, height, 255)
+                  : table.Y41PToBGR24(source, sourceStride, destination, destinationStride, groups, height));
 }
 
 }  // namespace
@@ -97,11 +87,13 @@ KORVEL_ROUTINE(Y41PToI420) {
 }
 
 KORVEL_ROUTINE(Y41PToRGB32) {
-    return ToRGB(source, sourceStride, destination, destinationStride, width, height, scratch, true);
+    (void)scratch;
+    return ToRGB(source, sourceStride, destination, destinationStride, width, height, true);
 }
 
 KORVEL_ROUTINE(Y41PToRGB24) {
-    return ToRGB(source, sourceStride, destination, destinationStride, width, height, scratch, false);
+    (void)scratch;
+    return ToRGB(source, sourceStride, destination, destinationStride, width, height, false);
 }
 
 KORVEL_ROUTINE(Y41PToY800) {

@@ -48,6 +48,10 @@ int32_t BGR24ToYUY2_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* d
                          int32_t destinationStride, int32_t width, int32_t height);
 int32_t BGRA32ToYUY2_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                           int32_t destinationStride, int32_t width, int32_t height);
+int32_t Y41PToBGR24_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                         int32_t destinationStride, int32_t groups, int32_t height);
+int32_t Y41PToBGRA32_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t groups, int32_t height, uint8_t alpha);
 int32_t BGR24ToPacked422_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                               int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order);
 int32_t BGRA32ToPacked422_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
@@ -125,6 +129,10 @@ int32_t BGR24ToPacked422_SSSE3(const uint8_t* source, int32_t sourceStride, uint
                                int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order);
 int32_t BGRA32ToPacked422_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                 int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order);
+int32_t Y41PToBGR24_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t groups, int32_t height);
+int32_t Y41PToBGRA32_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                           int32_t destinationStride, int32_t groups, int32_t height, uint8_t alpha);
 int32_t PermuteGroups4_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                              int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* order);
 int32_t GreyToPacked422_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,

@@ -185,6 +185,46 @@ int32_t PackedToRGBVector(const uint8_t* source, int32_t sourceStride, uint8_t* 
     return kSuccess;
 }
 
+// Whole Y41P groups to RGB: each lane loads one 12-byte group (16 bytes, the
+// last four belonging to the next group) and shuffles it into its YUY2 form,
+// then converts as YUY2 rows are converted. The vector walk leaves at least
+// the last group of a row to 'finish', the portable kernel of the same
+// conversion, so no load reaches past a row.
+template <class V, RGBLayout Layout, class Finish>
+int32_t Y41PToRGBVector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                        int32_t destinationStride, int32_t groups, int32_t height, uint8_t alpha, Finish finish) {
+    typedef typename V::Reg Reg;
+    if (source == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    if (groups < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    int8_t expand[16];
+    for (int byte = 0; byte < 16; ++byte) {
+        expand[byte] = static_cast<int8_t>(kY41PToYUY2Bytes[byte]);
+    }
+    const Reg toYUY2 = V::Bytes(expand);
+    constexpr int kStep = V::kLanes;  // groups
+    constexpr int kPixelBytes = PixelBytes<Layout>();
+    const int32_t vectorGroups = (groups - 1) / kStep * kStep;
+    const YUVToRGBConstants<V> k(kFormB);
+    const Reg fourth = V::Set16(alpha);
+    for (int32_t row = 0; row < height && vectorGroups > 0; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t group = 0; group < vectorGroups; group += kStep) {
+            const Reg packed = V::Shuffle8(V::Load(in + 12 * group, 12), toYUY2);
+            StoreEight<V, Layout>(out + 8 * kPixelBytes * group, 8 * kPixelBytes,
+                                  ConvertEight<V, Layout>(k, V::And(packed, k.lowBytes),
+                                                          V::template ShiftRight16<8>(packed), fourth));
+        }
+    }
+    finish(source + 12 * vectorGroups, sourceStride, destination + 8 * kPixelBytes * vectorGroups,
+           destinationStride, groups - vectorGroups, height);
+    return kSuccess;
+}
+
 // 4:2:0 planes to BGR24 or BGRA32 with form C; only the even part of an odd
 // size is converted, as by the portable kernels.
 template <class V, RGBLayout Layout>

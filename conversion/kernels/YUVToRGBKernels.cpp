@@ -90,6 +90,48 @@ int32_t YUY2ToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint8
 
 namespace {
 
+// Each Y41P group through its YUY2 form, one group at a time.
+template <class ConvertGroup>
+int32_t Y41PToRGB(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
+                  int32_t groups, int32_t height, int32_t pixelBytes, ConvertGroup convertGroup) {
+    if (source == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    if (groups < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t group = 0; group < groups; ++group, in += 12, out += 8 * pixelBytes) {
+            uint8_t yuy2[16];
+            for (int byte = 0; byte < 16; ++byte) {
+                yuy2[byte] = in[kY41PToYUY2Bytes[byte]];
+            }
+            convertGroup(yuy2, out);
+        }
+    }
+    return kSuccess;
+}
+
+}  // namespace
+
+int32_t Y41PToBGR24_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                             int32_t destinationStride, int32_t groups, int32_t height) {
+    return Y41PToRGB(source, sourceStride, destination, destinationStride, groups, height, 3,
+                     [](const uint8_t* yuy2, uint8_t* out) { YUY2ToBGR24_Portable(yuy2, 16, out, 24, 8, 1); });
+}
+
+int32_t Y41PToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                              int32_t destinationStride, int32_t groups, int32_t height, uint8_t alpha) {
+    return Y41PToRGB(source, sourceStride, destination, destinationStride, groups, height, 4,
+                     [alpha](const uint8_t* yuy2, uint8_t* out) {
+                         YUY2ToBGRA32_Portable(yuy2, 16, out, 32, 8, 1, alpha);
+                     });
+}
+
+namespace {
+
 template <Output Layout>
 int32_t Planar420ToRGB(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
                        int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha) {

@@ -63,4 +63,22 @@ int32_t UYVYToBGR24_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* d
         });
 }
 
+int32_t Y41PToBGR24_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                         int32_t destinationStride, int32_t groups, int32_t height) {
+    return Y41PToRGBVector<Vector256, RGBLayout::BGR24>(
+        source, sourceStride, destination, destinationStride, groups, height, 0,
+        [](const uint8_t* s, int32_t ss, uint8_t* d, int32_t ds, int32_t g, int32_t h) {
+            Y41PToBGR24_Portable(s, ss, d, ds, g, h);
+        });
+}
+
+int32_t Y41PToBGRA32_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t groups, int32_t height, uint8_t alpha) {
+    return Y41PToRGBVector<Vector256, RGBLayout::BGRA32>(
+        source, sourceStride, destination, destinationStride, groups, height, alpha,
+        [alpha](const uint8_t* s, int32_t ss, uint8_t* d, int32_t ds, int32_t g, int32_t h) {
+            Y41PToBGRA32_Portable(s, ss, d, ds, g, h, alpha);
+        });
+}
+
 }  // namespace kernels

@@ -393,6 +393,20 @@ std::vector<KernelCase> AllKernels() {
                        return t.BGRA32ToPacked422(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h,
                                                   kOrder);
                    }},
+        KernelCase{"Y41PToBGR24",
+                   {{12, 1}},
+                   {{24, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       return t.Y41PToBGR24(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h);
+                   }},
+        KernelCase{"Y41PToBGRA32",
+                   {{12, 1}},
+                   {{32, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       return t.Y41PToBGRA32(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, 0x3C);
+                   }},
         KernelCase{"BGR24ToPacked422 bad order",
                    {{3, 1}},
                    {{2, 1}},
@@ -480,6 +494,13 @@ TEST(KernelVariantTest, VectorStepsStayInsideTightRows) {
         KORVEL_PACKED_CASE(SwapBytePairs, 2, 2),     KORVEL_PACKED_CASE(GreyToBGR24, 1, 3),
         KORVEL_PACKED_CASE(UYVYToBGR24, 2, 3),       KORVEL_LUMA_CASE(Packed422ToGrey, 0),
         KORVEL_LUMA_CASE(Packed422ToGrey, 1),
+        KernelCase{"Y41PToBGR24",
+                   {{12, 1}},
+                   {{24, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       return t.Y41PToBGR24(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h);
+                   }},
     };
     for (const auto& table : RunnableTables()) {
         for (const KernelCase& kernel : kernels) {
