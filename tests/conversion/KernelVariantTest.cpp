@@ -11,12 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "KernelCases.h"
 #include "conversion/kernels/CpuFeatures.h"
 #include "conversion/kernels/KernelTable.h"
 
 namespace {
 
 using namespace kernels;
+using namespace kernel_cases;
 
 // A picture with padded rows, an offset from the allocation (to misalign it)
 // and optionally a negative stride (first row last in memory).
@@ -32,31 +34,6 @@ struct Picture {
         first = bottomUp ? base + static_cast<ptrdiff_t>(pitch) * (rows - 1) : base;
         stride = bottomUp ? -pitch : pitch;
     }
-};
-
-// A plane's size relative to the picture: 'bytes' per pixel of a row of
-// width / divisor pixels (rounded up), height / divisor rows (rounded up).
-struct PlaneShape {
-    int32_t bytes;
-    int32_t divisor;
-};
-
-// The pointers and strides handed to one kernel call.
-struct CallPlanes {
-    const uint8_t* in[4] = {};
-    int32_t inStrides[4] = {};
-    uint8_t* out[3] = {};
-    int32_t outStrides[3] = {};
-};
-
-typedef std::function<int32_t(const KernelTable&, const CallPlanes&, int32_t width, int32_t height)> Invoke;
-
-struct KernelCase {
-    const char* name;
-    std::vector<PlaneShape> sources;
-    std::vector<PlaneShape> destinations;
-    bool inPlace;  // the destination holds the input (random) rather than a fill
-    Invoke invoke;
 };
 
 struct Shape {
@@ -195,275 +172,6 @@ std::vector<std::pair<const KernelTable*, std::string>> RunnableTables() {
     return tables;
 }
 
-// A kernel of the common shape: one packed source, one packed destination.
-#define KORVEL_PACKED_CASE(kernel, inBytes, outBytes)                                                      \
-    KernelCase {                                                                                           \
-#kernel,                                                                                           \
-            {{inBytes, 1 } },                                                                              \
-             {{outBytes, 1 } }, false,                                                                     \
-              [](const KernelTable& t, const CallPlanes& p, int32_t w,                                     \
-                 int32_t h) { return t.kernel(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h); } \
-    }
-#define KORVEL_ALPHA_CASE(kernel, inBytes)                                                                   \
-    KernelCase {                                                                                             \
-#kernel,                                                                                             \
-            {{inBytes, 1 } },                                                                                \
-             {{4, 1 } }, false,                                                                              \
-              [](const KernelTable& t, const CallPlanes& p, int32_t w,                                       \
-                 int32_t                                                                                     \
-                     h) { return t.kernel(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, 0x3C); } \
-    }
-// The luma bytes of packed 4:2:2 from byte 'first' of each pair (2: refused).
-#define KORVEL_LUMA_CASE(kernel, first)                                                                     \
-    KernelCase{#kernel " luma " #first, {{2, 1}}, {{1, 1}}, false,                                          \
-               [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {                        \
-                   return t.kernel(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, first);        \
-               }}
-#define KORVEL_TO_PLANAR_CASE(kernel, inBytes)                                                              \
-    KernelCase {                                                                                            \
-#kernel, {{inBytes, 1 } },                                                                          \
-                  {{1, 1 },                                                                                 \
-                    {1, 2 }, {1, 2 } }, false,                                                              \
-                     [](const KernelTable& t, const CallPlanes& p, int32_t w,                               \
-                        int32_t h) { return t.kernel(p.in[0], p.inStrides[0], p.out, p.outStrides, w, h); } \
-    }
-#define KORVEL_FROM_PLANAR_CASE(kernel, outBytes)                                                           \
-    KernelCase {                                                                                            \
-#kernel, {{1, 1 },                                                                                  \
-                   {1, 2 }, {1, 2 } },                                                                      \
-                    {{outBytes, 1 } }, false,                                                               \
-                     [](const KernelTable& t, const CallPlanes& p, int32_t w,                               \
-                        int32_t h) { return t.kernel(p.in, p.inStrides, p.out[0], p.outStrides[0], w, h); } \
-    }
-
-std::vector<KernelCase> AllKernels() {
-    return {
-        KORVEL_PACKED_CASE(CopyPlane8, 1, 1),
-        KernelCase{"FillPlane8",
-                   {},
-                   {{1, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       return t.FillPlane8(0x5A, p.out[0], p.outStrides[0], w, h);
-                   }},
-        KernelCase{"MergePlanes3",
-                   {{1, 1}, {1, 1}, {1, 1}},
-                   {{3, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       return t.MergePlanes3(p.in, p.inStrides, p.out[0], p.outStrides[0], w, h);
-                   }},
-        KernelCase{"MergePlanes4",
-                   {{1, 1}, {1, 1}, {1, 1}, {1, 1}},
-                   {{4, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       return t.MergePlanes4(p.in, p.inStrides, p.out[0], p.outStrides[0], w, h);
-                   }},
-        KernelCase{"ReorderChannels3",
-                   {},
-                   {{3, 1}},
-                   true,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       static const uint8_t kTable[3] = {2, 0, 1};
-                       return t.ReorderChannels3(p.out[0], p.outStrides[0], w, h, kTable);
-                   }},
-        KernelCase{"ReorderChannels3 swap",
-                   {},
-                   {{3, 1}},
-                   true,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       static const uint8_t kTable[3] = {2, 1, 0};
-                       return t.ReorderChannels3(p.out[0], p.outStrides[0], w, h, kTable);
-                   }},
-        KORVEL_FROM_PLANAR_CASE(Planar420ToYUY2, 2),
-        KORVEL_FROM_PLANAR_CASE(Planar420ToUYVY, 2),
-        KORVEL_TO_PLANAR_CASE(YUY2ToPlanar420, 2),
-        KORVEL_TO_PLANAR_CASE(UYVYToPlanar420, 2),
-        KORVEL_PACKED_CASE(SwapBytePairs, 2, 2),
-        KORVEL_PACKED_CASE(BGR24ToYUY2, 3, 2),
-        KORVEL_PACKED_CASE(BGRA32ToYUY2, 4, 2),
-        KORVEL_TO_PLANAR_CASE(BGR24ToPlanar420I420, 3),
-        KORVEL_TO_PLANAR_CASE(BGR24ToPlanar420YV12, 3),
-        KORVEL_TO_PLANAR_CASE(BGRA32ToPlanar420I420, 4),
-        KORVEL_TO_PLANAR_CASE(BGRA32ToPlanar420YV12, 4),
-        KORVEL_PACKED_CASE(BGR24ToGrey, 3, 1),
-        KORVEL_PACKED_CASE(BGRA32ToGrey, 4, 1),
-        KORVEL_PACKED_CASE(UYVYToRGBTriplets, 2, 3),
-        KORVEL_ALPHA_CASE(UYVYToBGRA32, 2),
-        KORVEL_PACKED_CASE(YUY2ToBGR24, 2, 3),
-        KORVEL_ALPHA_CASE(YUY2ToBGRA32, 2),
-        KORVEL_FROM_PLANAR_CASE(Planar420ToBGR24, 3),
-        KORVEL_PACKED_CASE(GreyToBGR24, 1, 3),
-        KORVEL_ALPHA_CASE(BGR24ToBGRA32, 3),
-        KORVEL_PACKED_CASE(BGRA32ToBGR24, 4, 3),
-        KernelCase{"PermuteGroups4",
-                   {{4, 1}},
-                   {{4, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       static const uint8_t kOrder[4] = {3, 0, 2, 1};
-                       return t.PermuteGroups4(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, kOrder);
-                   }},
-        KernelCase{"GreyToPacked422 luma first",
-                   {{1, 1}},
-                   {{2, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       return t.GreyToPacked422(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, 0);
-                   }},
-        KernelCase{"GreyToPacked422 luma second",
-                   {{1, 1}},
-                   {{2, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       return t.GreyToPacked422(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, 1);
-                   }},
-        KernelCase{"GreyToPacked422 bad luma position",
-                   {{1, 1}},
-                   {{2, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       return t.GreyToPacked422(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, 2);
-                   }},
-        KernelCase{"ExpandGroups12To16",
-                   {{12, 1}},
-                   {{16, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       static const uint8_t kMap[16] = {1, 0, 3, 2, 11, 0, 5, 2, 8, 4, 9, 6, 10, 4, 11, 7};
-                       return t.ExpandGroups12To16(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h,
-                                                   kMap);
-                   }},
-        KernelCase{"ExpandGroups12To16 bad map",
-                   {{12, 1}},
-                   {{16, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       static const uint8_t kMap[16] = {1, 0, 3, 2, 11, 0, 5, 2, 8, 4, 9, 6, 10, 4, 12, 7};
-                       return t.ExpandGroups12To16(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h,
-                                                   kMap);
-                   }},
-        KernelCase{"PackGroups16To12",
-                   {{16, 1}},
-                   {{12, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       static const uint8_t kMap[12] = {0, 1, 2, 3, 8, 5, 10, 7, 9, 13, 15, 14};
-                       return t.PackGroups16To12(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h,
-                                                 kMap);
-                   }},
-        KernelCase{"PackGroups16To12 bad map",
-                   {{16, 1}},
-                   {{12, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       static const uint8_t kMap[12] = {0, 1, 2, 3, 8, 5, 10, 7, 9, 16, 15, 14};
-                       return t.PackGroups16To12(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h,
-                                                 kMap);
-                   }},
-        KernelCase{"Y41PToGrey",
-                   {{12, 1}},
-                   {{8, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       return t.Y41PToGrey(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h);
-                   }},
-        KernelCase{"GreyToY41P",
-                   {{8, 1}},
-                   {{12, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       return t.GreyToY41P(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h);
-                   }},
-        KernelCase{"BGR24ToPacked422 UYVY",
-                   {{3, 1}},
-                   {{2, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       static const uint8_t kOrder[4] = {1, 0, 3, 2};
-                       return t.BGR24ToPacked422(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, kOrder);
-                   }},
-        KernelCase{"BGRA32ToPacked422 YVYU",
-                   {{4, 1}},
-                   {{2, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       static const uint8_t kOrder[4] = {0, 3, 2, 1};
-                       return t.BGRA32ToPacked422(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h,
-                                                  kOrder);
-                   }},
-        KernelCase{"Y41PToBGR24",
-                   {{12, 1}},
-                   {{24, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       return t.Y41PToBGR24(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h);
-                   }},
-        KernelCase{"Y41PToBGRA32",
-                   {{12, 1}},
-                   {{32, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       return t.Y41PToBGRA32(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, 0x3C);
-                   }},
-        KernelCase{"BGR24ToPacked422 bad order",
-                   {{3, 1}},
-                   {{2, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       static const uint8_t kOrder[4] = {2, 0, 1, 7};
-                       return t.BGR24ToPacked422(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, kOrder);
-                   }},
-        KernelCase{"PermuteGroups4 bad order",
-                   {{4, 1}},
-                   {{4, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       static const uint8_t kOrder[4] = {0, 1, 4, 3};
-                       return t.PermuteGroups4(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, kOrder);
-                   }},
-        KernelCase{"GreyToBGRA32",
-                   {{1, 1}},
-                   {{4, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       return t.GreyToBGRA32(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, 0x3C);
-                   }},
-        KernelCase{"GreyToBGRA32 grey alpha",
-                   {{1, 1}},
-                   {{4, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       return t.GreyToBGRA32(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h,
-                                             kGreyAlpha);
-                   }},
-        KernelCase{"GreyToBGRA32 bad alpha",
-                   {{1, 1}},
-                   {{4, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       return t.GreyToBGRA32(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h, 256);
-                   }},
-        KernelCase{"Planar420ToBGRA32",
-                   {{1, 1}, {1, 2}, {1, 2}},
-                   {{4, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       return t.Planar420ToBGRA32(p.in, p.inStrides, p.out[0], p.outStrides[0], w, h, 0x3C);
-                   }},
-        KORVEL_PACKED_CASE(UYVYToBGR24, 2, 3),
-        KORVEL_LUMA_CASE(Packed422ToGrey, 0),
-        KORVEL_LUMA_CASE(Packed422ToGrey, 1),
-        KORVEL_LUMA_CASE(Packed422ToGrey, 2),
-    };
-}
-
-// Names the case in failure messages instead of dumping its bytes.
-void PrintTo(const KernelCase& kernel, std::ostream* out) {
-    *out << kernel.name;
-}
-
 class EveryKernel : public testing::TestWithParam<KernelCase> {};
 
 TEST_P(EveryKernel, EveryTableMatchesThePortableKernelExactly) {
@@ -488,11 +196,16 @@ INSTANTIATE_TEST_SUITE_P(KernelVariantTest, EveryKernel, testing::ValuesIn(AllKe
 // AddressSanitizer reports) rather than land in padding.
 TEST(KernelVariantTest, VectorStepsStayInsideTightRows) {
     const KernelCase kernels[] = {
-        KORVEL_PACKED_CASE(BGR24ToYUY2, 3, 2),       KORVEL_PACKED_CASE(BGRA32ToYUY2, 4, 2),
-        KORVEL_PACKED_CASE(BGR24ToGrey, 3, 1),       KORVEL_PACKED_CASE(BGRA32ToGrey, 4, 1),
-        KORVEL_PACKED_CASE(UYVYToRGBTriplets, 2, 3), KORVEL_PACKED_CASE(YUY2ToBGR24, 2, 3),
-        KORVEL_PACKED_CASE(SwapBytePairs, 2, 2),     KORVEL_PACKED_CASE(GreyToBGR24, 1, 3),
-        KORVEL_PACKED_CASE(UYVYToBGR24, 2, 3),       KORVEL_LUMA_CASE(Packed422ToGrey, 0),
+        KORVEL_PACKED_CASE(BGR24ToYUY2, 3, 2),
+        KORVEL_PACKED_CASE(BGRA32ToYUY2, 4, 2),
+        KORVEL_PACKED_CASE(BGR24ToGrey, 3, 1),
+        KORVEL_PACKED_CASE(BGRA32ToGrey, 4, 1),
+        KORVEL_PACKED_CASE(UYVYToRGBTriplets, 2, 3),
+        KORVEL_PACKED_CASE(YUY2ToBGR24, 2, 3),
+        KORVEL_PACKED_CASE(SwapBytePairs, 2, 2),
+        KORVEL_PACKED_CASE(GreyToBGR24, 1, 3),
+        KORVEL_PACKED_CASE(UYVYToBGR24, 2, 3),
+        KORVEL_LUMA_CASE(Packed422ToGrey, 0),
         KORVEL_LUMA_CASE(Packed422ToGrey, 1),
         KernelCase{"Y41PToBGR24",
                    {{12, 1}},
