@@ -1,5 +1,8 @@
 #include "KernelCases.h"
 
+#include <stdexcept>
+#include <string>
+
 namespace kernel_cases {
 
 using kernels::KernelTable;
@@ -230,6 +233,15 @@ std::vector<KernelCase> AllKernels() {
         KORVEL_LUMA_CASE(Packed422ToGrey, 1),
         KORVEL_LUMA_CASE(Packed422ToGrey, 2),
     };
+}
+
+KernelCase CaseNamed(const char* name) {
+    for (KernelCase& kernel : AllKernels()) {
+        if (std::string(kernel.name) == name) {
+            return kernel;
+        }
+    }
+    throw std::invalid_argument(std::string("no kernel case is named ") + name);
 }
 
 }  // namespace kernel_cases

@@ -41,6 +41,8 @@ struct KernelCase {
 // Every entry of the table, with the refusal cases of the entries that take
 // an order, a map, a luma position or an alpha value.
 std::vector<KernelCase> AllKernels();
+// The case of that name among them; std::invalid_argument when there is none.
+KernelCase CaseNamed(const char* name);
 
 // Names the case in failure messages instead of dumping its bytes.
 inline void PrintTo(const KernelCase& kernel, std::ostream* out) {

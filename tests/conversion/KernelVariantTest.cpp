@@ -207,13 +207,7 @@ TEST(KernelVariantTest, VectorStepsStayInsideTightRows) {
         KORVEL_PACKED_CASE(UYVYToBGR24, 2, 3),
         KORVEL_LUMA_CASE(Packed422ToGrey, 0),
         KORVEL_LUMA_CASE(Packed422ToGrey, 1),
-        KernelCase{"Y41PToBGR24",
-                   {{12, 1}},
-                   {{24, 1}},
-                   false,
-                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
-                       return t.Y41PToBGR24(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h);
-                   }},
+        CaseNamed("Y41PToBGR24"),
     };
     for (const auto& table : RunnableTables()) {
         for (const KernelCase& kernel : kernels) {
