@@ -29,23 +29,6 @@ HRESULT ToYUY2(const uint8_t* source, int32_t sourceStride, uint8_t* destination
         ToYUY2Kernel<BytesPerPixel>(source, sourceStride, destination, destinationStride, width, height));
 }
 
-// YUY2 of each strip in the packed scratch slot, then rearranged into the
-// destination by finish(yuy2, stride, destination row, rows).
-template <int BytesPerPixel, class Finish>
-HRESULT ThroughYUY2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                    int32_t destinationStride, int32_t width, int32_t height, ScratchBuffers* scratch,
-                    Finish finish) {
-    return InScratchStrips(
-        scratch, PackedRowBytes(width), height,
-        [&](int32_t row, int32_t rows, uint8_t* yuy2, int32_t stride) {
-            return FromKernel(ToYUY2Kernel<BytesPerPixel>(PictureRow(source, sourceStride, row), sourceStride,
-                                                          yuy2, stride, width, rows));
-        },
-        [&](int32_t row, int32_t rows, const uint8_t* yuy2, int32_t stride) {
-            return finish(yuy2, stride, PictureRow(destination, destinationStride, row), rows);
-        });
-}
-
 // UYVY and YVYU in one pass: the YUY2 kernel's groups rearranged as stored.
 template <int BytesPerPixel>
 HRESULT ToOrdered422(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
@@ -74,15 +57,19 @@ HRESULT ToYVYU(const uint8_t* source, int32_t sourceStride, uint8_t* destination
                                        kYVYUGroup);
 }
 
+// Whole groups of 8 pixels; the remainder of a row is left unwritten.
 template <int BytesPerPixel>
 HRESULT ToY41P(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
-               int32_t width, int32_t height, ScratchBuffers* scratch) {
-    return ThroughYUY2<BytesPerPixel>(
-        source, sourceStride, destination, destinationStride, width, height, scratch,
-        [&](const uint8_t* yuy2, int32_t stride, uint8_t* target, int32_t rows) {
-            Packed422ToY41P(yuy2, stride, kYUY2Group, target, destinationStride, width, rows);
-            return S_OK;
-        });
+               int32_t width, int32_t height, ScratchBuffers*) {
+    const int32_t groups = width / 8;
+    if (groups == 0) {
+        return S_OK;
+    }
+    const kernels::KernelTable& table = ActiveKernelTable();
+    return FromKernel(
+        BytesPerPixel == 3
+            ? table.BGR24ToY41P(source, sourceStride, destination, destinationStride, groups, height)
+            : table.BGRA32ToY41P(source, sourceStride, destination, destinationStride, groups, height));
 }
 
 template <int BytesPerPixel>

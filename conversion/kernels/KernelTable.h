@@ -144,6 +144,13 @@ struct KernelTable {
                                 int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order);
     int32_t (*BGRA32ToPacked422)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                  int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order);
+    // BGR24 and BGRA32 pixels to whole Y41P groups (8 pixels each) in one
+    // pass: each group picked from the YUY2 bytes BGR24ToYUY2 and
+    // BGRA32ToYUY2 give its pixels (the chroma of its pairs 0 and 2).
+    int32_t (*BGR24ToY41P)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                           int32_t destinationStride, int32_t groups, int32_t height);
+    int32_t (*BGRA32ToY41P)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                            int32_t destinationStride, int32_t groups, int32_t height);
     // Whole Y41P groups (8 pixels each) to BGR24 and BGRA32 in one pass: each
     // group as YUY2ToBGR24 and YUY2ToBGRA32 convert its YUY2 form.
     int32_t (*Y41PToBGR24)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,

@@ -97,6 +97,10 @@ int32_t BGR24ToPacked422_Portable(const uint8_t* source, int32_t sourceStride, u
                                   int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order);
 int32_t BGRA32ToPacked422_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                    int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order);
+int32_t BGR24ToY41P_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                             int32_t destinationStride, int32_t groups, int32_t height);
+int32_t BGRA32ToY41P_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                              int32_t destinationStride, int32_t groups, int32_t height);
 int32_t Y41PToBGR24_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                              int32_t destinationStride, int32_t groups, int32_t height);
 int32_t Y41PToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
@@ -119,5 +123,8 @@ constexpr int kY41PLumaBytes[8] = {1, 3, 5, 7, 8, 9, 10, 11};
 // Where byte i of the YUY2 form of a Y41P group (16 bytes for its 8 pixels)
 // comes from in the group's 12: each chroma sample serves two pairs.
 constexpr int kY41PToYUY2Bytes[16] = {1, 0, 3, 2, 5, 0, 7, 2, 8, 4, 9, 6, 10, 4, 11, 6};
+// And back: where byte i of a Y41P group comes from in the YUY2 form of its 8
+// pixels (the chroma of pairs 0 and 2; that of pairs 1 and 3 is dropped).
+constexpr int kYUY2ToY41PBytes[12] = {1, 0, 3, 2, 9, 4, 11, 6, 8, 10, 12, 14};
 
 }  // namespace kernels

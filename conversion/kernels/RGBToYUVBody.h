@@ -136,6 +136,24 @@ inline typename V::Reg LumaBytes(typename V::Reg low, typename V::Reg high) {
     return V::PackUnsigned16(V::PackSigned32(low, high), V::Zero());
 }
 
+// The YUY2 bytes of the eight pixels of each lane at 'in' (lanes
+// 8 * BytesPerPixel bytes apart).
+template <class V, int BytesPerPixel>
+inline typename V::Reg YUY2OfEight(const RGBToYUVConstants<V>& k, const uint8_t* in) {
+    typedef typename V::Reg Reg;
+    FourPixels<V> first;
+    FourPixels<V> second;
+    LoadEight<V, BytesPerPixel>(k, in, 8 * BytesPerPixel, &first, &second);
+    const Reg chromaConstant = V::Set32(16793600);
+    const Reg luma = V::PackSigned32(LumaOfFour<V, BytesPerPixel>(first), LumaOfFour<V, BytesPerPixel>(second));
+    const Reg u = V::template ShiftRightArithmetic32<17>(V::Add32(
+        V::HorizontalAdd32(UShare<V, BytesPerPixel>(first), UShare<V, BytesPerPixel>(second)), chromaConstant));
+    const Reg v = V::template ShiftRightArithmetic32<17>(V::Add32(
+        V::HorizontalAdd32(VShare<V, BytesPerPixel>(first), VShare<V, BytesPerPixel>(second)), chromaConstant));
+    const Reg chroma = V::Or(u, V::template ShiftLeft32<16>(v));  // 16-bit (U, V) pairs
+    return V::PackUnsigned16(V::InterleaveLow16(luma, chroma), V::InterleaveHigh16(luma, chroma));
+}
+
 // YUY2 groups; with an order, each group rearranged by it (PermuteGroups4's
 // meaning) before it is stored.
 template <class V, int BytesPerPixel>
@@ -165,25 +183,11 @@ int32_t ToYUY2Vector(const uint8_t* source, int32_t sourceStride, uint8_t* desti
     constexpr int kStep = 8 * V::kLanes;
     const int32_t columns = VectorColumns(width, kStep);
     const RGBToYUVConstants<V> k(BytesPerPixel);
-    const Reg chromaConstant = V::Set32(16793600);
     for (int32_t row = 0; row < height; ++row) {
         const uint8_t* in = RowAt(source, sourceStride, row);
         uint8_t* out = RowAt(destination, destinationStride, row);
         for (int32_t x = 0; x < columns; x += kStep) {
-            FourPixels<V> first;
-            FourPixels<V> second;
-            LoadEight<V, BytesPerPixel>(k, in + BytesPerPixel * x, 8 * BytesPerPixel, &first, &second);
-            const Reg luma =
-                V::PackSigned32(LumaOfFour<V, BytesPerPixel>(first), LumaOfFour<V, BytesPerPixel>(second));
-            const Reg u = V::template ShiftRightArithmetic32<17>(V::Add32(
-                V::HorizontalAdd32(UShare<V, BytesPerPixel>(first), UShare<V, BytesPerPixel>(second)),
-                chromaConstant));
-            const Reg v = V::template ShiftRightArithmetic32<17>(V::Add32(
-                V::HorizontalAdd32(VShare<V, BytesPerPixel>(first), VShare<V, BytesPerPixel>(second)),
-                chromaConstant));
-            const Reg chroma = V::Or(u, V::template ShiftLeft32<16>(v));  // 16-bit (U, V) pairs
-            Reg packed =
-                V::PackUnsigned16(V::InterleaveLow16(luma, chroma), V::InterleaveHigh16(luma, chroma));
+            Reg packed = YUY2OfEight<V, BytesPerPixel>(k, in + BytesPerPixel * x);
             if (ordered) {
                 packed = V::Shuffle8(packed, permute);
             }
@@ -207,6 +211,47 @@ int32_t ToYUY2Vector(const uint8_t* source, int32_t sourceStride, uint8_t* desti
             BGRA32ToYUY2_Portable(rest, sourceStride, destination + 2 * columns, destinationStride,
                                   width - columns, height);
         }
+    }
+    return kSuccess;
+}
+
+// Whole Y41P groups of 8 pixels: each lane's YUY2 bytes shuffled into the
+// group's 12 and stored 16 bytes wide, the 4 spare bytes overwritten by the
+// next group. The vector walk leaves at least the last group of a row to
+// the portable kernel, so no store reaches past a row.
+template <class V, int BytesPerPixel>
+int32_t ToY41PVector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                     int32_t destinationStride, int32_t groups, int32_t height) {
+    typedef typename V::Reg Reg;
+    if (source == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    if (groups < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    int8_t pick[16];
+    for (int byte = 0; byte < 16; ++byte) {
+        pick[byte] = static_cast<int8_t>(byte < 12 ? kYUY2ToY41PBytes[byte] : -1);
+    }
+    const Reg toY41P = V::Bytes(pick);
+    constexpr int kStep = V::kLanes;  // groups
+    const int32_t vectorGroups = (groups - 1) / kStep * kStep;
+    const RGBToYUVConstants<V> k(BytesPerPixel);
+    for (int32_t row = 0; row < height && vectorGroups > 0; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t group = 0; group < vectorGroups; group += kStep) {
+            const Reg packed = YUY2OfEight<V, BytesPerPixel>(k, in + 8 * BytesPerPixel * group);
+            V::Store(out + 12 * group, 12, V::Shuffle8(packed, toY41P));
+        }
+    }
+    const uint8_t* rest = source + 8 * BytesPerPixel * vectorGroups;
+    if (BytesPerPixel == 3) {
+        BGR24ToY41P_Portable(rest, sourceStride, destination + 12 * vectorGroups, destinationStride,
+                             groups - vectorGroups, height);
+    } else {
+        BGRA32ToY41P_Portable(rest, sourceStride, destination + 12 * vectorGroups, destinationStride,
+                              groups - vectorGroups, height);
     }
     return kSuccess;
 }

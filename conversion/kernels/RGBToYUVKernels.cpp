@@ -133,6 +133,44 @@ int32_t BGRA32ToPacked422_Portable(const uint8_t* source, int32_t sourceStride, 
     return ToPacked422<4>(source, sourceStride, destination, destinationStride, width, height, order);
 }
 
+namespace {
+
+// Each group's YUY2 bytes, then the 12 a Y41P group keeps of them.
+template <int BytesPerPixel>
+int32_t ToY41P(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
+               int32_t groups, int32_t height) {
+    if (source == nullptr || destination == nullptr) {
+        return kNullPointer;
+    }
+    if (groups < 1 || height < 1) {
+        return kBelowMinimumSize;
+    }
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t group = 0; group < groups; ++group, in += 8 * BytesPerPixel, out += 12) {
+            uint8_t yuy2[16];
+            ToPacked422<BytesPerPixel>(in, 0, yuy2, 0, 8, 1, kYUY2Order);
+            for (int byte = 0; byte < 12; ++byte) {
+                out[byte] = yuy2[kYUY2ToY41PBytes[byte]];
+            }
+        }
+    }
+    return kSuccess;
+}
+
+}  // namespace
+
+int32_t BGR24ToY41P_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                             int32_t destinationStride, int32_t groups, int32_t height) {
+    return ToY41P<3>(source, sourceStride, destination, destinationStride, groups, height);
+}
+
+int32_t BGRA32ToY41P_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                              int32_t destinationStride, int32_t groups, int32_t height) {
+    return ToY41P<4>(source, sourceStride, destination, destinationStride, groups, height);
+}
+
 int32_t BGR24ToPlanar420I420_Portable(const uint8_t* source, int32_t sourceStride, Planes destinations,
                                       PlaneStrides destinationStrides, int32_t width, int32_t height) {
     return ToPlanar420<3>(source, sourceStride, destinations, destinationStrides, width, height, 1);

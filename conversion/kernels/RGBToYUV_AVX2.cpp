@@ -28,6 +28,16 @@ int32_t BGRA32ToPacked422_AVX2(const uint8_t* source, int32_t sourceStride, uint
                                  true);
 }
 
+int32_t BGR24ToY41P_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                         int32_t destinationStride, int32_t groups, int32_t height) {
+    return ToY41PVector<Vector256, 3>(source, sourceStride, destination, destinationStride, groups, height);
+}
+
+int32_t BGRA32ToY41P_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t groups, int32_t height) {
+    return ToY41PVector<Vector256, 4>(source, sourceStride, destination, destinationStride, groups, height);
+}
+
 int32_t BGR24ToPlanar420I420_AVX2(const uint8_t* source, int32_t sourceStride, Planes destinations,
                                   PlaneStrides destinationStrides, int32_t width, int32_t height) {
     return ToPlanar420Vector<Vector256, 3>(source, sourceStride, destinations, destinationStrides, width,

@@ -48,6 +48,10 @@ int32_t BGR24ToYUY2_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* d
                          int32_t destinationStride, int32_t width, int32_t height);
 int32_t BGRA32ToYUY2_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                           int32_t destinationStride, int32_t width, int32_t height);
+int32_t BGR24ToY41P_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                         int32_t destinationStride, int32_t groups, int32_t height);
+int32_t BGRA32ToY41P_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t groups, int32_t height);
 int32_t Y41PToBGR24_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                          int32_t destinationStride, int32_t groups, int32_t height);
 int32_t Y41PToBGRA32_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
@@ -129,6 +133,10 @@ int32_t BGR24ToPacked422_SSSE3(const uint8_t* source, int32_t sourceStride, uint
                                int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order);
 int32_t BGRA32ToPacked422_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                 int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order);
+int32_t BGR24ToY41P_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t groups, int32_t height);
+int32_t BGRA32ToY41P_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                           int32_t destinationStride, int32_t groups, int32_t height);
 int32_t Y41PToBGR24_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                           int32_t destinationStride, int32_t groups, int32_t height);
 int32_t Y41PToBGRA32_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,

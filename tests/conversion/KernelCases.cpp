@@ -167,6 +167,20 @@ std::vector<KernelCase> AllKernels() {
                        return t.BGRA32ToPacked422(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h,
                                                   kOrder);
                    }},
+        KernelCase{"BGR24ToY41P",
+                   {{24, 1}},
+                   {{12, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       return t.BGR24ToY41P(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h);
+                   }},
+        KernelCase{"BGRA32ToY41P",
+                   {{32, 1}},
+                   {{12, 1}},
+                   false,
+                   [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
+                       return t.BGRA32ToY41P(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h);
+                   }},
         KernelCase{"Y41PToBGR24",
                    {{12, 1}},
                    {{24, 1}},
