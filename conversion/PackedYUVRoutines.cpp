@@ -45,22 +45,6 @@ uint8_t* YVYUToUYVYScratch(const uint8_t* source, int32_t sourceStride, int32_t 
     return buffer;
 }
 
-// YVYU reordered into UYVY order strip by strip in the packed scratch slot,
-// each strip handed to finish(row, rows, uyvy, stride).
-template <class Finish>
-HRESULT YVYUThroughUYVY(const uint8_t* source, int32_t sourceStride, int32_t width, int32_t height,
-                        ScratchBuffers* scratch, Finish finish) {
-    return InScratchStrips(
-        scratch, PackedRowBytes(width), height,
-        [&](int32_t row, int32_t rows, uint8_t* uyvy, int32_t stride) {
-            // Whole groups, so a lone last pixel keeps both chroma bytes for form A.
-            Reorder422(PictureRow(source, sourceStride, row), sourceStride, kYVYUGroup, uyvy, stride,
-                       kUYVYGroup, width + (width & 1), rows);
-            return S_OK;
-        },
-        finish);
-}
-
 }  // namespace
 
 // ---- UYVY ----
@@ -206,21 +190,15 @@ KORVEL_ROUTINE(YVYUToY41P) {
 }
 
 KORVEL_ROUTINE(YVYUToRGB32) {
-    return YVYUThroughUYVY(source, sourceStride, width, height, scratch,
-                           [&](int32_t row, int32_t rows, const uint8_t* uyvy, int32_t stride) {
-                               return FromKernel(ActiveKernelTable().UYVYToBGRA32(
-                                   uyvy, stride, PictureRow(destination, destinationStride, row),
-                                   destinationStride, width, rows, 255));
-                           });
+    (void)scratch;
+    return FromKernel(ActiveKernelTable().YVYUToBGRA32(source, sourceStride, destination, destinationStride,
+                                                       width, height, 255));
 }
 
 KORVEL_ROUTINE(YVYUToRGB24) {
-    return YVYUThroughUYVY(source, sourceStride, width, height, scratch,
-                           [&](int32_t row, int32_t rows, const uint8_t* uyvy, int32_t stride) {
-                               return FromKernel(ActiveKernelTable().UYVYToBGR24(
-                                   uyvy, stride, PictureRow(destination, destinationStride, row),
-                                   destinationStride, width, rows));
-                           });
+    (void)scratch;
+    return FromKernel(
+        ActiveKernelTable().YVYUToBGR24(source, sourceStride, destination, destinationStride, width, height));
 }
 
 KORVEL_ROUTINE(YVYUToY800) {

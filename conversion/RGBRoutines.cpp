@@ -36,11 +36,10 @@ HRESULT ToOrdered422(const uint8_t* source, int32_t sourceStride, uint8_t* desti
     uint8_t order[4];
     GroupPermutation(kYUY2Group, to, order);
     const kernels::KernelTable& table = ActiveKernelTable();
-    return FromKernel(
-        BytesPerPixel == 3
-            ? table.BGR24ToPacked422(source, sourceStride, destination, destinationStride, width, height, order)
-            : table.BGRA32ToPacked422(source, sourceStride, destination, destinationStride, width, height,
-                                      order));
+    return FromKernel(BytesPerPixel == 3 ? table.BGR24ToPacked422(source, sourceStride, destination,
+                                                                  destinationStride, width, height, order)
+                                         : table.BGRA32ToPacked422(source, sourceStride, destination,
+                                                                   destinationStride, width, height, order));
 }
 
 template <int BytesPerPixel>
@@ -141,13 +140,13 @@ KORVEL_RGB_ROUTINES(RGB24, 3)
 KORVEL_ROUTINE(RGB32ToRGB24) {
     (void)scratch;
     return FromKernel(kernels::ActiveKernelTable().BGRA32ToBGR24(source, sourceStride, destination,
-                                                                destinationStride, width, height));
+                                                                 destinationStride, width, height));
 }
 
 KORVEL_ROUTINE(RGB24ToRGB32) {
     (void)scratch;
     return FromKernel(kernels::ActiveKernelTable().BGR24ToBGRA32(source, sourceStride, destination,
-                                                                destinationStride, width, height, 255));
+                                                                 destinationStride, width, height, 255));
 }
 
 }  // namespace routines

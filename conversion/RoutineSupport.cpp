@@ -37,13 +37,6 @@ uint8_t* ReserveScratch(ScratchBuffers* scratch, int slot, int64_t rowLength, in
     return scratch->Reserve(slot, static_cast<uint64_t>(rowLength), static_cast<uint64_t>(height));
 }
 
-int32_t StripRows(int64_t rowLength, int32_t height) {
-    constexpr int64_t kStripBytes = 64 * 1024;
-    int64_t rows = rowLength > 0 ? kStripBytes / rowLength : 2;
-    rows = rows < 2 ? 2 : rows + (rows & 1);
-    return rows < height ? static_cast<int32_t>(rows) : (height > 0 ? height : 1);
-}
-
 void GroupPermutation(GroupOrder from, GroupOrder to, uint8_t order[4]) {
     order[to.firstLuma] = static_cast<uint8_t>(from.firstLuma);
     order[to.u] = static_cast<uint8_t>(from.u);
@@ -57,8 +50,8 @@ void Reorder422(const uint8_t* source, int32_t sourceStride, GroupOrder from, ui
     if (pairs > 0) {
         uint8_t order[4];
         GroupPermutation(from, to, order);
-        kernels::ActiveKernelTable().PermuteGroups4(source, sourceStride, destination, destinationStride, pairs,
-                                                    height, order);
+        kernels::ActiveKernelTable().PermuteGroups4(source, sourceStride, destination, destinationStride,
+                                                    pairs, height, order);
     }
     if ((width & 1) == 0) {
         return;
@@ -94,8 +87,8 @@ void Packed422ToY41P(const uint8_t* source, int32_t sourceStride, GroupOrder fro
     map[2] = static_cast<uint8_t>(from.v);
     map[4] = static_cast<uint8_t>(8 + from.u);
     map[6] = static_cast<uint8_t>(8 + from.v);
-    kernels::ActiveKernelTable().PackGroups16To12(source, sourceStride, destination, destinationStride, groups,
-                                                  height, map);
+    kernels::ActiveKernelTable().PackGroups16To12(source, sourceStride, destination, destinationStride,
+                                                  groups, height, map);
 }
 
 void Y41PToPacked422(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
@@ -113,23 +106,23 @@ void Y41PToPacked422(const uint8_t* source, int32_t sourceStride, uint8_t* desti
         map[4 * pair + to.u] = static_cast<uint8_t>(chroma);
         map[4 * pair + to.v] = static_cast<uint8_t>(chroma + 2);
     }
-    kernels::ActiveKernelTable().ExpandGroups12To16(source, sourceStride, destination, destinationStride, groups,
-                                                    height, map);
+    kernels::ActiveKernelTable().ExpandGroups12To16(source, sourceStride, destination, destinationStride,
+                                                    groups, height, map);
 }
 
 void Y41PToGrey(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
                 int32_t width, int32_t height) {
     if (width / 8 > 0) {
-        kernels::ActiveKernelTable().Y41PToGrey(source, sourceStride, destination, destinationStride, width / 8,
-                                                height);
+        kernels::ActiveKernelTable().Y41PToGrey(source, sourceStride, destination, destinationStride,
+                                                width / 8, height);
     }
 }
 
 void GreyToY41P(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
                 int32_t width, int32_t height) {
     if (width / 8 > 0) {
-        kernels::ActiveKernelTable().GreyToY41P(source, sourceStride, destination, destinationStride, width / 8,
-                                                height);
+        kernels::ActiveKernelTable().GreyToY41P(source, sourceStride, destination, destinationStride,
+                                                width / 8, height);
     }
 }
 

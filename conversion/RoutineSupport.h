@@ -44,46 +44,6 @@ inline int64_t PackedRowBytes(int32_t width) {
 // (no scratch, a row too long for a 32-bit stride, or no memory).
 uint8_t* ReserveScratch(ScratchBuffers* scratch, int slot, int64_t rowLength, int32_t height);
 
-// Rows of a strip for a route of two passes through scratch rows of
-// rowLength bytes: about 64 KiB of them, so the second pass reads what the
-// first wrote from the processor's cache instead of memory. An even count, so
-// a 4:2:0 row pair never straddles two strips; at least 2, at most height.
-int32_t StripRows(int64_t rowLength, int32_t height);
-
-// Runs a route of two passes through the packed scratch slot strip by strip.
-// first(row, rows, scratch, scratchStride) writes the intermediate rows of
-// picture rows [row, row + rows) at the top of the scratch slot, and
-// second(row, rows, scratch, scratchStride) reads them; each returns an
-// HRESULT and the walk stops at the first failure. E_OUTOFMEMORY when no
-// scratch can be had.
-template <class First, class Second>
-HRESULT InScratchStrips(ScratchBuffers* scratch, int64_t rowLength, int32_t height, First first,
-                        Second second) {
-    const int32_t strip = StripRows(rowLength, height);
-    uint8_t* buffer = ReserveScratch(scratch, ScratchBuffers::kPackedSlot, rowLength, strip);
-    if (buffer == nullptr) {
-        return E_OUTOFMEMORY;
-    }
-    const int32_t stride = static_cast<int32_t>(rowLength);
-    for (int32_t row = 0; row < height; row += strip) {
-        const int32_t rows = height - row < strip ? height - row : strip;
-        HRESULT result = first(row, rows, buffer, stride);
-        if (SUCCEEDED(result)) {
-            result = second(row, rows, static_cast<const uint8_t*>(buffer), stride);
-        }
-        if (FAILED(result)) {
-            return result;
-        }
-    }
-    return S_OK;
-}
-
-// Row r of a picture whose rows are stride bytes apart (either sign).
-template <class Byte>
-Byte* PictureRow(Byte* picture, int32_t stride, int32_t row) {
-    return picture + static_cast<int64_t>(row) * stride;
-}
-
 // Byte offsets of the first luma, U, second luma and V inside a 4-byte group.
 struct GroupOrder {
     int firstLuma;

@@ -54,8 +54,9 @@ HRESULT ToRGB(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
     }
     const kernels::KernelTable& table = ActiveKernelTable();
     return FromKernel(
-        withAlpha ? table.Y41PToBGRA32(source, sourceStride, destination, destinationStride, groups, height, 255)
-                  : table.Y41PToBGR24(source, sourceStride, destination, destinationStride, groups, height));
+        withAlpha
+            ? table.Y41PToBGRA32(source, sourceStride, destination, destinationStride, groups, height, 255)
+            : table.Y41PToBGR24(source, sourceStride, destination, destinationStride, groups, height));
 }
 
 }  // namespace

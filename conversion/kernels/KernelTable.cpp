@@ -54,6 +54,8 @@ const KernelTable kPortable = {
     BGRA32ToPacked422_Portable,
     BGR24ToY41P_Portable,
     BGRA32ToY41P_Portable,
+    YVYUToBGR24_Portable,
+    YVYUToBGRA32_Portable,
     Y41PToBGR24_Portable,
     Y41PToBGRA32_Portable,
 };
@@ -76,6 +78,8 @@ struct LevelTables {
         levels[2].BGRA32ToPacked422 = BGRA32ToPacked422_SSSE3;
         levels[2].BGR24ToY41P = BGR24ToY41P_SSSE3;
         levels[2].BGRA32ToY41P = BGRA32ToY41P_SSSE3;
+        levels[2].YVYUToBGR24 = YVYUToBGR24_SSSE3;
+        levels[2].YVYUToBGRA32 = YVYUToBGRA32_SSSE3;
         levels[2].Y41PToBGR24 = Y41PToBGR24_SSSE3;
         levels[2].Y41PToBGRA32 = Y41PToBGRA32_SSSE3;
         levels[2].BGR24ToPlanar420I420 = BGR24ToPlanar420I420_SSSE3;
@@ -122,6 +126,8 @@ struct LevelTables {
         avx2.BGRA32ToPacked422 = BGRA32ToPacked422_AVX2;
         avx2.BGR24ToY41P = BGR24ToY41P_AVX2;
         avx2.BGRA32ToY41P = BGRA32ToY41P_AVX2;
+        avx2.YVYUToBGR24 = YVYUToBGR24_AVX2;
+        avx2.YVYUToBGRA32 = YVYUToBGRA32_AVX2;
         avx2.Y41PToBGR24 = Y41PToBGR24_AVX2;
         avx2.Y41PToBGRA32 = Y41PToBGRA32_AVX2;
         avx2.BGR24ToPlanar420I420 = BGR24ToPlanar420I420_AVX2;

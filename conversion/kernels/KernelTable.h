@@ -116,7 +116,8 @@ struct KernelTable {
     // Rows of 4-byte groups with each group's bytes rearranged: output byte i
     // of a group is its input byte order[i] (each 0 to 3, -60 otherwise).
     int32_t (*PermuteGroups4)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                              int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* order);
+                              int32_t destinationStride, int32_t groups, int32_t height,
+                              const uint8_t* order);
     // Grey bytes to packed 4:2:2 rows without colour: pixel x's grey at byte
     // 2 * x + firstLuma, 128 in the other byte; firstLuma 0 or 1 (-60 otherwise).
     int32_t (*GreyToPacked422)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
@@ -124,11 +125,13 @@ struct KernelTable {
     // Rows of 12-byte groups to 16-byte ones: output byte i of a group is its
     // input byte map[i] (each 0 to 11, -60 otherwise).
     int32_t (*ExpandGroups12To16)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                                  int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
+                                  int32_t destinationStride, int32_t groups, int32_t height,
+                                  const uint8_t* map);
     // Rows of 16-byte groups to 12-byte ones: output byte i of a group is its
     // input byte map[i] (each 0 to 15, -60 otherwise).
     int32_t (*PackGroups16To12)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                                int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
+                                int32_t destinationStride, int32_t groups, int32_t height,
+                                const uint8_t* map);
     // The eight luma bytes of each 12-byte Y41P group (bytes 1, 3, 5, 7, 8,
     // 9, 10 and 11), and back: eight greys to a Y41P group with chroma 128.
     int32_t (*Y41PToGrey)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
@@ -141,9 +144,11 @@ struct KernelTable {
     // bytes are bytes order[0] and order[1] of the group Y, U, Y, U of that
     // pixel (its luma and the lone-pixel U).
     int32_t (*BGR24ToPacked422)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                                int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order);
+                                int32_t destinationStride, int32_t width, int32_t height,
+                                const uint8_t* order);
     int32_t (*BGRA32ToPacked422)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                                 int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order);
+                                 int32_t destinationStride, int32_t width, int32_t height,
+                                 const uint8_t* order);
     // BGR24 and BGRA32 pixels to whole Y41P groups (8 pixels each) in one
     // pass: each group picked from the YUY2 bytes BGR24ToYUY2 and
     // BGRA32ToYUY2 give its pixels (the chroma of its pairs 0 and 2).
@@ -151,6 +156,13 @@ struct KernelTable {
                            int32_t destinationStride, int32_t groups, int32_t height);
     int32_t (*BGRA32ToY41P)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                             int32_t destinationStride, int32_t groups, int32_t height);
+    // YVYU rows to BGR24 and BGRA32 in one pass, as UYVYToBGR24 and
+    // UYVYToBGRA32 convert the same pixels in UYVY order (form A; a lone last
+    // pixel reads its whole group).
+    int32_t (*YVYUToBGR24)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                           int32_t destinationStride, int32_t width, int32_t height);
+    int32_t (*YVYUToBGRA32)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                            int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha);
     // Whole Y41P groups (8 pixels each) to BGR24 and BGRA32 in one pass: each
     // group as YUY2ToBGR24 and YUY2ToBGRA32 convert its YUY2 form.
     int32_t (*Y41PToBGR24)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,

@@ -94,25 +94,34 @@ int32_t BGR24ToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint
 int32_t BGRA32ToBGR24_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                int32_t destinationStride, int32_t width, int32_t height);
 int32_t BGR24ToPacked422_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                                  int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order);
+                                  int32_t destinationStride, int32_t width, int32_t height,
+                                  const uint8_t* order);
 int32_t BGRA32ToPacked422_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                                   int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order);
+                                   int32_t destinationStride, int32_t width, int32_t height,
+                                   const uint8_t* order);
 int32_t BGR24ToY41P_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                              int32_t destinationStride, int32_t groups, int32_t height);
 int32_t BGRA32ToY41P_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                               int32_t destinationStride, int32_t groups, int32_t height);
+int32_t YVYUToBGR24_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                             int32_t destinationStride, int32_t width, int32_t height);
+int32_t YVYUToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                              int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha);
 int32_t Y41PToBGR24_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                              int32_t destinationStride, int32_t groups, int32_t height);
 int32_t Y41PToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                               int32_t destinationStride, int32_t groups, int32_t height, uint8_t alpha);
 int32_t PermuteGroups4_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                                int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* order);
+                                int32_t destinationStride, int32_t groups, int32_t height,
+                                const uint8_t* order);
 int32_t GreyToPacked422_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                  int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma);
 int32_t ExpandGroups12To16_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                                    int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
+                                    int32_t destinationStride, int32_t groups, int32_t height,
+                                    const uint8_t* map);
 int32_t PackGroups16To12_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                                  int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
+                                  int32_t destinationStride, int32_t groups, int32_t height,
+                                  const uint8_t* map);
 int32_t Y41PToGrey_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                             int32_t destinationStride, int32_t groups, int32_t height);
 int32_t GreyToY41P_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,

@@ -145,11 +145,14 @@ inline typename V::Reg YUY2OfEight(const RGBToYUVConstants<V>& k, const uint8_t*
     FourPixels<V> second;
     LoadEight<V, BytesPerPixel>(k, in, 8 * BytesPerPixel, &first, &second);
     const Reg chromaConstant = V::Set32(16793600);
-    const Reg luma = V::PackSigned32(LumaOfFour<V, BytesPerPixel>(first), LumaOfFour<V, BytesPerPixel>(second));
-    const Reg u = V::template ShiftRightArithmetic32<17>(V::Add32(
-        V::HorizontalAdd32(UShare<V, BytesPerPixel>(first), UShare<V, BytesPerPixel>(second)), chromaConstant));
-    const Reg v = V::template ShiftRightArithmetic32<17>(V::Add32(
-        V::HorizontalAdd32(VShare<V, BytesPerPixel>(first), VShare<V, BytesPerPixel>(second)), chromaConstant));
+    const Reg luma =
+        V::PackSigned32(LumaOfFour<V, BytesPerPixel>(first), LumaOfFour<V, BytesPerPixel>(second));
+    const Reg u = V::template ShiftRightArithmetic32<17>(
+        V::Add32(V::HorizontalAdd32(UShare<V, BytesPerPixel>(first), UShare<V, BytesPerPixel>(second)),
+                 chromaConstant));
+    const Reg v = V::template ShiftRightArithmetic32<17>(
+        V::Add32(V::HorizontalAdd32(VShare<V, BytesPerPixel>(first), VShare<V, BytesPerPixel>(second)),
+                 chromaConstant));
     const Reg chroma = V::Or(u, V::template ShiftLeft32<16>(v));  // 16-bit (U, V) pairs
     return V::PackUnsigned16(V::InterleaveLow16(luma, chroma), V::InterleaveHigh16(luma, chroma));
 }

@@ -123,7 +123,8 @@ int32_t BGRA32ToYUY2_Portable(const uint8_t* source, int32_t sourceStride, uint8
 }
 
 int32_t BGR24ToPacked422_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                                  int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order) {
+                                  int32_t destinationStride, int32_t width, int32_t height,
+                                  const uint8_t* order) {
     return ToPacked422<3>(source, sourceStride, destination, destinationStride, width, height, order);
 }
 

@@ -52,6 +52,10 @@ int32_t BGR24ToY41P_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* d
                          int32_t destinationStride, int32_t groups, int32_t height);
 int32_t BGRA32ToY41P_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                           int32_t destinationStride, int32_t groups, int32_t height);
+int32_t YVYUToBGR24_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                         int32_t destinationStride, int32_t width, int32_t height);
+int32_t YVYUToBGRA32_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha);
 int32_t Y41PToBGR24_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                          int32_t destinationStride, int32_t groups, int32_t height);
 int32_t Y41PToBGRA32_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
@@ -59,7 +63,8 @@ int32_t Y41PToBGRA32_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* 
 int32_t BGR24ToPacked422_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                               int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order);
 int32_t BGRA32ToPacked422_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                               int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order);
+                               int32_t destinationStride, int32_t width, int32_t height,
+                               const uint8_t* order);
 int32_t UYVYToRGBTriplets_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                int32_t destinationStride, int32_t width, int32_t height);
 int32_t YUY2ToBGR24_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
@@ -130,13 +135,19 @@ int32_t BGR24ToBGRA32_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t
 int32_t BGRA32ToBGR24_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                             int32_t destinationStride, int32_t width, int32_t height);
 int32_t BGR24ToPacked422_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                               int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order);
+                               int32_t destinationStride, int32_t width, int32_t height,
+                               const uint8_t* order);
 int32_t BGRA32ToPacked422_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                                int32_t destinationStride, int32_t width, int32_t height, const uint8_t* order);
+                                int32_t destinationStride, int32_t width, int32_t height,
+                                const uint8_t* order);
 int32_t BGR24ToY41P_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                           int32_t destinationStride, int32_t groups, int32_t height);
 int32_t BGRA32ToY41P_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                            int32_t destinationStride, int32_t groups, int32_t height);
+int32_t YVYUToBGR24_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t width, int32_t height);
+int32_t YVYUToBGRA32_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                           int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha);
 int32_t Y41PToBGR24_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                           int32_t destinationStride, int32_t groups, int32_t height);
 int32_t Y41PToBGRA32_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
@@ -146,7 +157,8 @@ int32_t PermuteGroups4_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_
 int32_t GreyToPacked422_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                               int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma);
 int32_t ExpandGroups12To16_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                                 int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
+                                 int32_t destinationStride, int32_t groups, int32_t height,
+                                 const uint8_t* map);
 int32_t PackGroups16To12_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
 int32_t Y41PToGrey_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
@@ -166,21 +178,22 @@ int32_t UYVYToBGR24_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* d
 int32_t Packed422ToGrey_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                              int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma);
 int32_t BGR24ToBGRA32_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                            int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha);
+                           int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha);
 int32_t BGRA32ToBGR24_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                            int32_t destinationStride, int32_t width, int32_t height);
+                           int32_t destinationStride, int32_t width, int32_t height);
 int32_t PermuteGroups4_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                             int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* order);
+                            int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* order);
 int32_t GreyToPacked422_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                              int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma);
+                             int32_t destinationStride, int32_t width, int32_t height, int32_t firstLuma);
 int32_t ExpandGroups12To16_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                                 int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
+                                int32_t destinationStride, int32_t groups, int32_t height,
+                                const uint8_t* map);
 int32_t PackGroups16To12_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                               int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
+                              int32_t destinationStride, int32_t groups, int32_t height, const uint8_t* map);
 int32_t Y41PToGrey_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                         int32_t destinationStride, int32_t groups, int32_t height);
+                        int32_t destinationStride, int32_t groups, int32_t height);
 int32_t GreyToY41P_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                         int32_t destinationStride, int32_t groups, int32_t height);
+                        int32_t destinationStride, int32_t groups, int32_t height);
 #endif
 
 }  // namespace kernels

@@ -150,8 +150,9 @@ constexpr int PixelBytes() {
 }
 
 // Packed 4:2:2 rows to RGB; the columns after the last whole step go through
-// 'finish', the portable kernel of the same conversion.
-template <class V, RGBLayout Layout, bool UYVYOrder, class Finish>
+// 'finish', the portable kernel of the same conversion. A YVYU source is
+// shuffled into UYVY order in the register and converted as UYVY.
+template <class V, RGBLayout Layout, bool UYVYOrder, bool YVYUSource = false, class Finish>
 int32_t PackedToRGBVector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                           int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha,
                           int32_t minimumWidth, const FormCoefficients& form, Finish finish) {
@@ -167,11 +168,16 @@ int32_t PackedToRGBVector(const uint8_t* source, int32_t sourceStride, uint8_t* 
     const int32_t columns = VectorColumns(width, kStep);
     const YUVToRGBConstants<V> k(form);
     const Reg fourth = V::Set16(alpha);
+    static const int8_t kYVYUToUYVY[16] = {3, 0, 1, 2, 7, 4, 5, 6, 11, 8, 9, 10, 15, 12, 13, 14};
+    const Reg toUYVY = V::Bytes(kYVYUToUYVY);
     for (int32_t row = 0; row < height; ++row) {
         const uint8_t* in = RowAt(source, sourceStride, row);
         uint8_t* out = RowAt(destination, destinationStride, row);
         for (int32_t x = 0; x < columns; x += kStep) {
-            const Reg packed = V::Load(in + 2 * x, 16);
+            Reg packed = V::Load(in + 2 * x, 16);
+            if (YVYUSource) {
+                packed = V::Shuffle8(packed, toUYVY);
+            }
             const Reg luma = UYVYOrder ? V::template ShiftRight16<8>(packed) : V::And(packed, k.lowBytes);
             const Reg chroma = UYVYOrder ? V::And(packed, k.lowBytes) : V::template ShiftRight16<8>(packed);
             StoreEight<V, Layout>(out + kPixelBytes * x, 8 * kPixelBytes,
@@ -192,7 +198,8 @@ int32_t PackedToRGBVector(const uint8_t* source, int32_t sourceStride, uint8_t* 
 // conversion, so no load reaches past a row.
 template <class V, RGBLayout Layout, class Finish>
 int32_t Y41PToRGBVector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                        int32_t destinationStride, int32_t groups, int32_t height, uint8_t alpha, Finish finish) {
+                        int32_t destinationStride, int32_t groups, int32_t height, uint8_t alpha,
+                        Finish finish) {
     typedef typename V::Reg Reg;
     if (source == nullptr || destination == nullptr) {
         return kNullPointer;

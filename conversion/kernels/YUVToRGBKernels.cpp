@@ -26,9 +26,12 @@ void Store(uint8_t* out, formulas::Bgr colour, uint8_t alpha) {
     }
 }
 
+enum class PackedOrder { UYVY, YUY2, YVYU };
+
 // Packed 4:2:2 rows; a lone last pixel reads the chroma of its whole group,
-// which every accepted row holds.
-template <Output Layout, bool UYVYOrder>
+// which every accepted row holds. UYVY and YVYU convert with form A, YUY2
+// with form B.
+template <Output Layout, PackedOrder Order>
 int32_t PackedToRGB(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                     int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha,
                     int32_t minimumWidth) {
@@ -39,17 +42,18 @@ int32_t PackedToRGB(const uint8_t* source, int32_t sourceStride, uint8_t* destin
         return kBelowMinimumSize;
     }
     constexpr int kPixelBytes = Layout == Output::BGRA32 ? 4 : 3;
-    constexpr int kU = UYVYOrder ? 0 : 1;
-    constexpr int kV = UYVYOrder ? 2 : 3;
-    constexpr int kFirstLuma = UYVYOrder ? 1 : 0;
+    constexpr bool kFormA = Order != PackedOrder::YUY2;
+    constexpr int kU = Order == PackedOrder::UYVY ? 0 : Order == PackedOrder::YUY2 ? 1 : 3;
+    constexpr int kV = Order == PackedOrder::UYVY ? 2 : Order == PackedOrder::YUY2 ? 3 : 1;
+    constexpr int kFirstLuma = Order == PackedOrder::UYVY ? 1 : 0;
     for (int32_t row = 0; row < height; ++row) {
         const uint8_t* in = RowAt(source, sourceStride, row);
         uint8_t* out = RowAt(destination, destinationStride, row);
         for (int32_t x = 0; x < width; ++x, out += kPixelBytes) {
             const uint8_t* group = in + 4 * (x / 2);
             const int32_t y = group[kFirstLuma + 2 * (x & 1)];
-            const formulas::Bgr colour = UYVYOrder ? formulas::FormA(y, group[kU], group[kV])
-                                                   : formulas::FormB(y, group[kU], group[kV]);
+            const formulas::Bgr colour =
+                kFormA ? formulas::FormA(y, group[kU], group[kV]) : formulas::FormB(y, group[kU], group[kV]);
             Store<Layout>(out, colour, alpha);
         }
     }
@@ -60,40 +64,53 @@ int32_t PackedToRGB(const uint8_t* source, int32_t sourceStride, uint8_t* destin
 
 int32_t UYVYToRGBTriplets_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                    int32_t destinationStride, int32_t width, int32_t height) {
-    return PackedToRGB<Output::RGBTriplets, true>(source, sourceStride, destination, destinationStride, width,
-                                                  height, 0, 1);
+    return PackedToRGB<Output::RGBTriplets, PackedOrder::UYVY>(source, sourceStride, destination,
+                                                               destinationStride, width, height, 0, 1);
 }
 
 int32_t UYVYToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                               int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha) {
-    return PackedToRGB<Output::BGRA32, true>(source, sourceStride, destination, destinationStride, width,
-                                             height, alpha, 1);
+    return PackedToRGB<Output::BGRA32, PackedOrder::UYVY>(source, sourceStride, destination,
+                                                          destinationStride, width, height, alpha, 1);
 }
 
 int32_t UYVYToBGR24_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                              int32_t destinationStride, int32_t width, int32_t height) {
-    return PackedToRGB<Output::BGR24, true>(source, sourceStride, destination, destinationStride, width,
-                                            height, 0, 1);
+    return PackedToRGB<Output::BGR24, PackedOrder::UYVY>(source, sourceStride, destination, destinationStride,
+                                                         width, height, 0, 1);
 }
 
 int32_t YUY2ToBGR24_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                              int32_t destinationStride, int32_t width, int32_t height) {
-    return PackedToRGB<Output::BGR24, false>(source, sourceStride, destination, destinationStride, width,
-                                             height, 0, 2);
+    return PackedToRGB<Output::BGR24, PackedOrder::YUY2>(source, sourceStride, destination, destinationStride,
+                                                         width, height, 0, 2);
 }
 
 int32_t YUY2ToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                               int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha) {
-    return PackedToRGB<Output::BGRA32, false>(source, sourceStride, destination, destinationStride, width,
-                                              height, alpha, 2);
+    return PackedToRGB<Output::BGRA32, PackedOrder::YUY2>(source, sourceStride, destination,
+                                                          destinationStride, width, height, alpha, 2);
+}
+
+int32_t YVYUToBGR24_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                             int32_t destinationStride, int32_t width, int32_t height) {
+    return PackedToRGB<Output::BGR24, PackedOrder::YVYU>(source, sourceStride, destination, destinationStride,
+                                                         width, height, 0, 1);
+}
+
+int32_t YVYUToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                              int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha) {
+    return PackedToRGB<Output::BGRA32, PackedOrder::YVYU>(source, sourceStride, destination,
+                                                          destinationStride, width, height, alpha, 1);
 }
 
 namespace {
 
 // Each Y41P group through its YUY2 form, one group at a time.
 template <class ConvertGroup>
-int32_t Y41PToRGB(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
-                  int32_t groups, int32_t height, int32_t pixelBytes, ConvertGroup convertGroup) {
+int32_t Y41PToRGB(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                  int32_t destinationStride, int32_t groups, int32_t height, int32_t pixelBytes,
+                  ConvertGroup convertGroup) {
     if (source == nullptr || destination == nullptr) {
         return kNullPointer;
     }
@@ -118,8 +135,9 @@ int32_t Y41PToRGB(const uint8_t* source, int32_t sourceStride, uint8_t* destinat
 
 int32_t Y41PToBGR24_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                              int32_t destinationStride, int32_t groups, int32_t height) {
-    return Y41PToRGB(source, sourceStride, destination, destinationStride, groups, height, 3,
-                     [](const uint8_t* yuy2, uint8_t* out) { YUY2ToBGR24_Portable(yuy2, 16, out, 24, 8, 1); });
+    return Y41PToRGB(
+        source, sourceStride, destination, destinationStride, groups, height, 3,
+        [](const uint8_t* yuy2, uint8_t* out) { YUY2ToBGR24_Portable(yuy2, 16, out, 24, 8, 1); });
 }
 
 int32_t Y41PToBGRA32_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,

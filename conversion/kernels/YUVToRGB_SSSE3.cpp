@@ -63,8 +63,26 @@ int32_t UYVYToBGR24_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* 
         });
 }
 
+int32_t YVYUToBGR24_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t width, int32_t height) {
+    return PackedToRGBVector<Vector128, RGBLayout::BGR24, true, true>(
+        source, sourceStride, destination, destinationStride, width, height, 0, 1, kFormA,
+        [](const uint8_t* s, int32_t ss, uint8_t* d, int32_t ds, int32_t w, int32_t h) {
+            YVYUToBGR24_Portable(s, ss, d, ds, w, h);
+        });
+}
+
+int32_t YVYUToBGRA32_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                           int32_t destinationStride, int32_t width, int32_t height, uint8_t alpha) {
+    return PackedToRGBVector<Vector128, RGBLayout::BGRA32, true, true>(
+        source, sourceStride, destination, destinationStride, width, height, alpha, 1, kFormA,
+        [alpha](const uint8_t* s, int32_t ss, uint8_t* d, int32_t ds, int32_t w, int32_t h) {
+            YVYUToBGRA32_Portable(s, ss, d, ds, w, h, alpha);
+        });
+}
+
 int32_t Y41PToBGR24_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                         int32_t destinationStride, int32_t groups, int32_t height) {
+                          int32_t destinationStride, int32_t groups, int32_t height) {
     return Y41PToRGBVector<Vector128, RGBLayout::BGR24>(
         source, sourceStride, destination, destinationStride, groups, height, 0,
         [](const uint8_t* s, int32_t ss, uint8_t* d, int32_t ds, int32_t g, int32_t h) {
@@ -73,7 +91,7 @@ int32_t Y41PToBGR24_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* 
 }
 
 int32_t Y41PToBGRA32_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                          int32_t destinationStride, int32_t groups, int32_t height, uint8_t alpha) {
+                           int32_t destinationStride, int32_t groups, int32_t height, uint8_t alpha) {
     return Y41PToRGBVector<Vector128, RGBLayout::BGRA32>(
         source, sourceStride, destination, destinationStride, groups, height, alpha,
         [alpha](const uint8_t* s, int32_t ss, uint8_t* d, int32_t ds, int32_t g, int32_t h) {

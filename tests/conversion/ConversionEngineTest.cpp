@@ -345,12 +345,12 @@ TEST(ConvertFrame, GrowsAScratchSlotForATallerFrame) {
     const int width = 6;
     for (int height : {2, 40, 4, 80}) {
         std::vector<uint8_t> yvyu(width * 2 * height, 128);
-        std::vector<uint8_t> rgb(width * 4 * height, 0);
+        std::vector<uint8_t> i420(width * height * 3 / 2, 0);
         ASSERT_EQ(engine.ConvertFrame(yvyu.data(), int64_t(yvyu.size()), width, height, width * 2, YVYU,
-                                      rgb.data(), int64_t(rgb.size()), width, height, width * 4, RGB32),
+                                      i420.data(), int64_t(i420.size()), width, height, width, I420),
                   S_OK);
         EXPECT_GE(engine.Scratch().Capacity(ScratchBuffers::kPackedSlot), uint64_t(width * 2 * height));
-        EXPECT_EQ(rgb[(height - 1) * width * 4 + 3], 255);
+        EXPECT_EQ(i420[(height - 1) * width + width - 1], 128);
     }
 }
 

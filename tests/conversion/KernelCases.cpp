@@ -181,6 +181,8 @@ std::vector<KernelCase> AllKernels() {
                    [](const KernelTable& t, const CallPlanes& p, int32_t w, int32_t h) {
                        return t.BGRA32ToY41P(p.in[0], p.inStrides[0], p.out[0], p.outStrides[0], w, h);
                    }},
+        KORVEL_PACKED_CASE(YVYUToBGR24, 2, 3),
+        KORVEL_ALPHA_CASE(YVYUToBGRA32, 2),
         KernelCase{"Y41PToBGR24",
                    {{12, 1}},
                    {{24, 1}},

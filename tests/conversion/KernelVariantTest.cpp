@@ -208,6 +208,7 @@ TEST(KernelVariantTest, VectorStepsStayInsideTightRows) {
         KORVEL_LUMA_CASE(Packed422ToGrey, 0),
         KORVEL_LUMA_CASE(Packed422ToGrey, 1),
         CaseNamed("Y41PToBGR24"),
+        CaseNamed("YVYUToBGR24"),
         CaseNamed("BGR24ToY41P"),
     };
     for (const auto& table : RunnableTables()) {

@@ -1,9 +1,7 @@
-// Routines that work in strips of rows, each strip converted while it is in
-// the cache: the Bayer routines (demosaic, then convert) and the two-pass
-// packed routes through scratch. Pictures tall and wide enough for several
-// strips (and a short last one), through the engine under every kernel table
-// this processor can use, against the reference model of the whole-picture
-// conversion.
+// The Bayer routines demosaic in strips of rows and convert each strip while
+// it is in the cache: pictures tall and wide enough for several strips (and a
+// short last one), through the engine under every kernel table this processor
+// can use, against the reference model of the whole-picture conversion.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -94,7 +92,7 @@ int Mismatches(ConversionEngine& engine, VideoFormatId from, VideoFormatId to, i
     return mismatches;
 }
 
-TEST(StripRoutineTest, EveryDestinationMatchesTheWholePictureModelUnderEveryTable) {
+TEST(BayerStripTest, EveryDestinationMatchesTheWholePictureModelUnderEveryTable) {
     const VideoFormatId sources[] = {BYBG, BYGB, BYRG, BYGR};
     const VideoFormatId destinations[] = {UYVY, YUY2, YVYU, YV12, I420, Y41P, RGB32, RGB24, Y800, RGB8};
     // Widths giving strips of 14 rows (1600), 2 rows (the smallest strip) and
@@ -125,41 +123,10 @@ TEST(StripRoutineTest, EveryDestinationMatchesTheWholePictureModelUnderEveryTabl
     }
 }
 
-TEST(StripRoutineTest, TwoPassPackedRoutesMatchTheWholePictureModelUnderEveryTable) {
-    const struct {
-        VideoFormatId from;
-        VideoFormatId to;
-    } routes[] = {{YVYU, RGB24}, {YVYU, RGB32}};
-    // 1600 pixels make packed 4:2:2 rows of 3200 bytes and strips of 20 rows:
-    // a short last strip, one ending on a boundary, fewer rows than a strip;
-    // 1603 leaves an odd pixel and a partial Y41P group in every row.
-    const struct {
-        int width;
-        int height;
-    } sizes[] = {{1600, 43}, {1600, 40}, {1600, 3}, {1603, 21}};
-    std::mt19937 random(7);
-    for (const NamedTable& named : UsableTables()) {
-        ForcedTable forced(named.table);
-        ConversionEngine engine;
-        bool flip = false;
-        for (const auto& route : routes) {
-            for (const auto& size : sizes) {
-                flip = !flip;
-                SCOPED_TRACE(named.name + " " + VideoFormatCatalogue::Row(route.from)->name + " to " +
-                             VideoFormatCatalogue::Row(route.to)->name + " " + std::to_string(size.width) +
-                             "x" + std::to_string(size.height));
-                ASSERT_EQ(Mismatches(engine, route.from, route.to, size.width, size.height, flip, random), 0);
-            }
-        }
-        // The scratch holds one strip, not the picture.
-        EXPECT_LT(engine.Scratch().Capacity(ScratchBuffers::kPackedSlot), uint64_t(3206) * 43);
-    }
-}
-
 // Every strip after the first reuses the first one's scratch: a frame that
 // cannot have its strip reports E_OUTOFMEMORY with the destination untouched,
 // and the next frame converts.
-TEST(StripRoutineTest, AStripThatCannotBeReservedWritesNothing) {
+TEST(BayerStripTest, AStripThatCannotBeReservedWritesNothing) {
     ConversionEngine engine;
     const int width = 1600;
     const int height = 40;
