@@ -226,11 +226,8 @@ template <class V, int BytesPerPixel>
 int32_t ToY41PVector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                      int32_t destinationStride, int32_t groups, int32_t height) {
     typedef typename V::Reg Reg;
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (groups < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, groups, height)) {
+        return status;
     }
     int8_t pick[16];
     for (int byte = 0; byte < 16; ++byte) {

@@ -140,11 +140,8 @@ namespace {
 template <int BytesPerPixel>
 int32_t ToY41P(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
                int32_t groups, int32_t height) {
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (groups < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, groups, height)) {
+        return status;
     }
     for (int32_t row = 0; row < height; ++row) {
         const uint8_t* in = RowAt(source, sourceStride, row);

@@ -201,11 +201,8 @@ int32_t Y41PToRGBVector(const uint8_t* source, int32_t sourceStride, uint8_t* de
                         int32_t destinationStride, int32_t groups, int32_t height, uint8_t alpha,
                         Finish finish) {
     typedef typename V::Reg Reg;
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (groups < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, groups, height)) {
+        return status;
     }
     int8_t expand[16];
     for (int byte = 0; byte < 16; ++byte) {

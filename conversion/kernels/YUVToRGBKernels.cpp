@@ -111,11 +111,8 @@ template <class ConvertGroup>
 int32_t Y41PToRGB(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                   int32_t destinationStride, int32_t groups, int32_t height, int32_t pixelBytes,
                   ConvertGroup convertGroup) {
-    if (source == nullptr || destination == nullptr) {
-        return kNullPointer;
-    }
-    if (groups < 1 || height < 1) {
-        return kBelowMinimumSize;
+    if (const int32_t status = PictureStatus(source, destination, groups, height)) {
+        return status;
     }
     for (int32_t row = 0; row < height; ++row) {
         const uint8_t* in = RowAt(source, sourceStride, row);
