@@ -6,6 +6,11 @@
 
 namespace {
 
+// Bayer rows take their missing colours from the rows above and below.
+bool IsMosaic(const VideoFormatInfo& format) {
+    return format.family >= VideoFormat::BYBG && format.family <= VideoFormat::BYGR;
+}
+
 int64_t Magnitude(int32_t value) {
     return value < 0 ? -static_cast<int64_t>(value) : value;
 }
@@ -190,6 +195,19 @@ HRESULT ConversionEngine::ConvertFrame(const uint8_t* source, int64_t sourceSize
             return E_INVALIDARG;
         }
         destination += static_cast<ptrdiff_t>(destinationRows - 1) * destinationStep;
+        destinationStep = -destinationStep;
+    }
+
+    // Grey rows each depend only on the source row of the same index, so
+    // they can be converted in any order. Writing the three or four times
+    // larger RGB picture in descending addresses costs this machine about a
+    // fifth of the speed, so a flipped destination is walked from its lowest
+    // row and the source from its last. (Measured for the YUV sources as well:
+    // there the arithmetic dominates and the order gained nothing.)
+    if (destinationStep < 0 && from->bitsPerPixel == 8 && !IsMosaic(*from) && to->planar == 0) {
+        source += static_cast<ptrdiff_t>(sourceRows - 1) * sourceStep;
+        sourceStep = -sourceStep;
+        destination += static_cast<ptrdiff_t>(sourceRows - 1) * destinationStep;
         destinationStep = -destinationStep;
     }
 
