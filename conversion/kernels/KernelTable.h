@@ -169,6 +169,12 @@ struct KernelTable {
                            int32_t destinationStride, int32_t groups, int32_t height);
     int32_t (*Y41PToBGRA32)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                             int32_t destinationStride, int32_t groups, int32_t height, uint8_t alpha);
+    // CopyPlane8 whose stores go past the processor's caches where it can:
+    // for a large picture that another thread reads next, so that this
+    // core neither reads the destination's old contents nor fills its cache
+    // with it. The portable entry is CopyPlane8 itself.
+    int32_t (*StreamPlane8)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                            int32_t destinationStride, int32_t width, int32_t height);
 };
 
 // The portable reference variants; the yardstick for any faster table.

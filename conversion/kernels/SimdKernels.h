@@ -85,6 +85,8 @@ int32_t Planar420ToBGR24_AVX2(ConstPlanes sources, PlaneStrides sourceStrides, u
                               int32_t destinationStride, int32_t width, int32_t height);
 
 // SSSE3: ByteKernels_SSSE3.cpp.
+int32_t StreamPlane8_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                           int32_t destinationStride, int32_t width, int32_t height);
 int32_t MergePlanes3_SSSE3(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
                            int32_t destinationStride, int32_t width, int32_t height);
 int32_t MergePlanes4_SSSE3(const uint8_t* const sources[4], const int32_t sourceStrides[4],
@@ -103,6 +105,8 @@ int32_t UYVYToPlanar420_SSSE3(const uint8_t* source, int32_t sourceStride, Plane
                               PlaneStrides destinationStrides, int32_t width, int32_t height);
 
 // AVX2: ByteKernels_AVX2.cpp.
+int32_t StreamPlane8_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t width, int32_t height);
 int32_t MergePlanes3_AVX2(ConstPlanes sources, PlaneStrides sourceStrides, uint8_t* destination,
                           int32_t destinationStride, int32_t width, int32_t height);
 int32_t MergePlanes4_AVX2(const uint8_t* const sources[4], const int32_t sourceStrides[4],

@@ -44,6 +44,10 @@ struct Vector128 {
         return _mm_cvtsi32_si128(value);
     }
     static void Store(uint8_t* p, ptrdiff_t, Reg r) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), r); }
+    // A store past the caches to an address aligned to the register's width;
+    // StreamFence orders such stores before whatever follows.
+    static void StoreStreaming(uint8_t* p, Reg r) { _mm_stream_si128(reinterpret_cast<__m128i*>(p), r); }
+    static void StreamFence() { _mm_sfence(); }
     // Two registers of 16 bytes each a lane, 'a' at p and 'b' at p + 16, lanes 32 bytes apart.
     static void LoadPair(const uint8_t* p, Reg* a, Reg* b) {
         *a = Load(p, 32);
@@ -153,6 +157,8 @@ struct Vector256 {
         std::memcpy(&high, p + laneOffset, 4);
         return Join(_mm_cvtsi32_si128(low), _mm_cvtsi32_si128(high));
     }
+    static void StoreStreaming(uint8_t* p, Reg r) { _mm256_stream_si256(reinterpret_cast<__m256i*>(p), r); }
+    static void StreamFence() { _mm_sfence(); }
     static void Store(uint8_t* p, ptrdiff_t laneOffset, Reg r) {
         if (laneOffset == 16) {
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), r);

@@ -322,6 +322,40 @@ TEST(ConvertFrame, CopiesACameraFrameWithItsPadding) {
     EXPECT_EQ(copy, frame);
 }
 
+// Past a megabyte the copies take the streaming kernel; its rows start at
+// any alignment and end in a partial register.
+TEST(ConvertFrame, CopiesFramesLargerThanTheCachesExactly) {
+    ConversionEngine engine;
+    std::vector<uint8_t> frame(1924 * 600);
+    for (size_t i = 0; i < frame.size(); ++i) {
+        frame[i] = uint8_t(i * 7 + i / 1924);
+    }
+    std::vector<uint8_t> copy(1931 * 600 + 3, 0xEE);
+    ASSERT_EQ(engine.ConvertFrame(frame.data(), int64_t(frame.size()), 1921, 600, 1924, BYRG, copy.data() + 3,
+                                  int64_t(copy.size()) - 3, 1921, 600, 1931, BYRG),
+              S_OK);
+    EXPECT_EQ(engine.LastRoutine(), routines::CopyPacked);
+    for (int row = 0; row < 600; ++row) {
+        const uint8_t* in = frame.data() + row * 1924;
+        const uint8_t* out = copy.data() + 3 + row * 1931;
+        ASSERT_TRUE(std::equal(in, in + 1924, out)) << row;  // the shorter stride, padding included
+        ASSERT_EQ(out[1924], 0xEE) << row;
+    }
+    EXPECT_EQ(copy[0], 0xEE);
+
+    const int64_t planarBytes = 1280 * 720 * 3 / 2;
+    std::vector<uint8_t> planar(static_cast<size_t>(planarBytes));
+    for (size_t i = 0; i < planar.size(); ++i) {
+        planar[i] = uint8_t(i * 13 + i / 640);
+    }
+    std::vector<uint8_t> planarCopy(planar.size() + 1, 0xEE);
+    ASSERT_EQ(engine.ConvertFrame(planar.data(), planarBytes, 1280, 720, 1280, I420, planarCopy.data() + 1,
+                                  planarBytes, 1280, 720, 1280, IYUV),
+              S_OK);
+    EXPECT_EQ(engine.LastRoutine(), routines::CopyPlanar);
+    EXPECT_TRUE(std::equal(planar.begin(), planar.end(), planarCopy.begin() + 1));
+}
+
 TEST(ScratchBuffers, KeepCapacityForTallerPicturesOfTheSameRowLength) {
     ScratchBuffers scratch;
     uint8_t* first = scratch.Reserve(ScratchBuffers::kPackedSlot, 16, 2);

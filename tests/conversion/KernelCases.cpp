@@ -11,6 +11,7 @@ using kernels::kGreyAlpha;
 std::vector<KernelCase> AllKernels() {
     return {
         KORVEL_PACKED_CASE(CopyPlane8, 1, 1),
+        KORVEL_PACKED_CASE(StreamPlane8, 1, 1),
         KernelCase{"FillPlane8",
                    {},
                    {{1, 1}},

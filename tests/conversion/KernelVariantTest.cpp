@@ -210,6 +210,7 @@ TEST(KernelVariantTest, VectorStepsStayInsideTightRows) {
         CaseNamed("Y41PToBGR24"),
         CaseNamed("YVYUToBGR24"),
         CaseNamed("BGR24ToY41P"),
+        CaseNamed("StreamPlane8"),
     };
     for (const auto& table : RunnableTables()) {
         for (const KernelCase& kernel : kernels) {
