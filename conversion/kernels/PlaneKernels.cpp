@@ -11,6 +11,12 @@ int32_t CopyPlane8_Portable(const uint8_t* source, int32_t sourceStride, uint8_t
     if (const int32_t status = PictureStatus(source, destination, width, height)) {
         return status;
     }
+    // Rows that follow each other without padding on both sides, in the same
+    // direction, are one block: one call instead of one per row.
+    if (sourceStride == width && destinationStride == width) {
+        std::memcpy(destination, source, static_cast<size_t>(width) * static_cast<size_t>(height));
+        return kSuccess;
+    }
     for (int32_t row = 0; row < height; ++row) {
         std::memcpy(RowAt(destination, destinationStride, row), RowAt(source, sourceStride, row),
                     static_cast<size_t>(width));
@@ -25,6 +31,10 @@ int32_t FillPlane8_Portable(uint8_t value, uint8_t* destination, int32_t destina
     }
     if (width < 1 || height < 1) {
         return kBelowMinimumSize;
+    }
+    if (destinationStride == width) {
+        std::memset(destination, value, static_cast<size_t>(width) * static_cast<size_t>(height));
+        return kSuccess;
     }
     for (int32_t row = 0; row < height; ++row) {
         std::memset(RowAt(destination, destinationStride, row), value, static_cast<size_t>(width));
