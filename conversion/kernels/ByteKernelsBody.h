@@ -263,10 +263,9 @@ int32_t Packed422ToGreyVector(const uint8_t* source, int32_t sourceStride, uint8
         const uint8_t* in = RowAt(source, sourceStride, row);
         uint8_t* out = RowAt(destination, destinationStride, row);
         for (int32_t x = 0; x < columns; x += kStep) {
-            Reg a;
-            Reg b;
-            V::LoadPair(in + 2 * x, &a, &b);
-            V::Store(out + x, 16, V::PackUnsigned16(luma(a), luma(b)));
+            const Reg a = V::Load(in + 2 * x, 16);
+            const Reg b = V::Load(in + 2 * x + 16 * V::kLanes, 16);
+            V::Store(out + x, 16, V::PackUnsigned16Adjacent(luma(a), luma(b)));
         }
     }
     if (columns < width) {

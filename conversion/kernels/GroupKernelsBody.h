@@ -39,10 +39,12 @@ int32_t PermuteGroups4Vector(const uint8_t* source, int32_t sourceStride, uint8_
         const uint8_t* in = RowAt(source, sourceStride, row);
         uint8_t* out = RowAt(destination, destinationStride, row);
         for (int32_t group = 0; group < columns; group += kStep) {
-            Reg first;
-            Reg second;
-            V::LoadPair(in + 4 * group, &first, &second);
-            V::StorePair(out + 4 * group, V::Shuffle8(first, permute), V::Shuffle8(second, permute));
+            // The shuffle stays within each 16-byte lane, so the groups go
+            // back where they came from without any exchange of lanes.
+            const Reg first = V::Load(in + 4 * group, 16);
+            const Reg second = V::Load(in + 4 * group + 16 * V::kLanes, 16);
+            V::Store(out + 4 * group, 16, V::Shuffle8(first, permute));
+            V::Store(out + 4 * group + 16 * V::kLanes, 16, V::Shuffle8(second, permute));
         }
     }
     if (columns < groups) {

@@ -96,6 +96,9 @@ struct Vector128 {
     static Reg HorizontalAdd32(Reg a, Reg b) { return _mm_hadd_epi32(a, b); }
     static Reg PackSigned32(Reg a, Reg b) { return _mm_packs_epi32(a, b); }
     static Reg PackUnsigned16(Reg a, Reg b) { return _mm_packus_epi16(a, b); }
+    // For a and b loaded from one run of memory, a first: their 16-bit lanes
+    // packed to bytes in the memory order.
+    static Reg PackUnsigned16Adjacent(Reg a, Reg b) { return _mm_packus_epi16(a, b); }
     static Reg Shuffle8(Reg a, Reg mask) { return _mm_shuffle_epi8(a, mask); }
     static Reg InterleaveLow8(Reg a, Reg b) { return _mm_unpacklo_epi8(a, b); }
     static Reg InterleaveHigh8(Reg a, Reg b) { return _mm_unpackhi_epi8(a, b); }
@@ -211,6 +214,11 @@ struct Vector256 {
     static Reg HorizontalAdd32(Reg a, Reg b) { return _mm256_hadd_epi32(a, b); }
     static Reg PackSigned32(Reg a, Reg b) { return _mm256_packs_epi32(a, b); }
     static Reg PackUnsigned16(Reg a, Reg b) { return _mm256_packus_epi16(a, b); }
+    // The pack works within lanes, giving quarters a0 b0 a1 b1; one exchange
+    // of the middle two puts them in memory order.
+    static Reg PackUnsigned16Adjacent(Reg a, Reg b) {
+        return _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), 0xD8);
+    }
     static Reg Shuffle8(Reg a, Reg mask) { return _mm256_shuffle_epi8(a, mask); }
     static Reg InterleaveLow8(Reg a, Reg b) { return _mm256_unpacklo_epi8(a, b); }
     static Reg InterleaveHigh8(Reg a, Reg b) { return _mm256_unpackhi_epi8(a, b); }
