@@ -21,4 +21,11 @@ HRESULT DemosaicBayerBGRA(const uint8_t* source, int32_t sourceStride, uint8_t* 
         height, alpha));
 }
 
+HRESULT DemosaicBayerGrey(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t width, int32_t height, BayerPhase phase) {
+    return support::FromKernel(kernels::ActiveKernelTable().DemosaicBayerGrey(
+        source, sourceStride, destination, destinationStride, width, height, static_cast<int32_t>(phase), 0,
+        height));
+}
+
 }  // namespace routines

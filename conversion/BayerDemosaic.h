@@ -32,4 +32,9 @@ HRESULT DemosaicBayerBGRA(const uint8_t* source, int32_t sourceStride, uint8_t* 
                           int32_t destinationStride, int32_t width, int32_t height, BayerPhase phase,
                           uint8_t alpha);
 
+// The whole picture as the grey of each demosaiced pixel (the RGB24 to Y800
+// formula), one byte a pixel; the border 0.
+HRESULT DemosaicBayerGrey(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t width, int32_t height, BayerPhase phase);
+
 }  // namespace routines

@@ -1,6 +1,6 @@
 // Routines from the four Bayer families (BYBG with ORBY, BYGB, BYRG, BYGR). To
 // RGB24 and RGB32 (alpha 255) the mosaic is demosaiced straight into the
-// destination. To anything else it is demosaiced in strips of rows into the RGB scratch slot (3-byte
+// destination, and to the greys (Y800, RGB8) straight into each pixel's grey. To anything else it is demosaiced in strips of rows into the RGB scratch slot (3-byte
 // pixels, rows of 4 x width bytes) and the RGB24 routine for that destination
 // converts each strip while it is still in the cache. Every destination row
 // depends only on its own demosaiced row (4:2:0: on its row pair), so the
@@ -134,8 +134,14 @@ HRESULT InStripsToPlanar(const uint8_t* source, int32_t sourceStride, uint8_t* d
     KORVEL_BAYER_STRIP_ROUTINE(Family, Phase, YUY2)                                                          \
     KORVEL_BAYER_STRIP_ROUTINE(Family, Phase, YVYU)                                                          \
     KORVEL_BAYER_STRIP_ROUTINE(Family, Phase, Y41P)                                                          \
-    KORVEL_BAYER_STRIP_ROUTINE(Family, Phase, Y800)                                                          \
-    KORVEL_BAYER_STRIP_ROUTINE(Family, Phase, RGB8)
+    KORVEL_ROUTINE(Family##ToY800) {                                                                         \
+        (void)scratch;                                                                                       \
+        return DemosaicBayerGrey(source, sourceStride, destination, destinationStride, width, height, Phase);  \
+    }                                                                                                        \
+    KORVEL_ROUTINE(Family##ToRGB8) {                                                                         \
+        (void)scratch;                                                                                       \
+        return DemosaicBayerGrey(source, sourceStride, destination, destinationStride, width, height, Phase);  \
+    }
 
 KORVEL_BAYER_ROUTINES(BYBG, BayerPhase::BlueGreenGreenRed)
 KORVEL_BAYER_ROUTINES(BYGB, BayerPhase::GreenBlueRedGreen)

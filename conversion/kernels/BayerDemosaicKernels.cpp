@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "conversion/kernels/ColourFormulas.h"
 #include "conversion/kernels/KernelTable.h"
 #include "conversion/kernels/PortableKernels.h"
 
@@ -31,7 +32,8 @@ void DemosaicInnerRow_Portable(const uint8_t* above, const uint8_t* here, const 
     const int own = row.colours[0] == kBayerGreen ? row.colours[1] : row.colours[0];
     const int other = kBayerRed + kBayerBlue - own;
     for (int32_t x = 1; x + 1 < width; ++x) {
-        uint8_t* pixel = out + pixelBytes * static_cast<ptrdiff_t>(x);
+        uint8_t colours[3];
+        uint8_t* pixel = pixelBytes == 1 ? colours : out + pixelBytes * static_cast<ptrdiff_t>(x);
         if (row.colours[x & 1] == kBayerGreen) {
             pixel[kBayerGreen] = here[x];
             pixel[own] = static_cast<uint8_t>((here[x - 1] + here[x + 1] + 1) >> 1);
@@ -45,17 +47,19 @@ void DemosaicInnerRow_Portable(const uint8_t* above, const uint8_t* here, const 
         }
         if (pixelBytes == 4) {
             pixel[3] = alpha;
+        } else if (pixelBytes == 1) {
+            out[x] = formulas::Grey(colours[kBayerBlue], colours[kBayerGreen], colours[kBayerRed]);
         }
     }
 }
 
 namespace {
 
-// Black pixels from 'first' to 'end' (exclusive) of a row.
+// Black pixels from 'first' to 'end' (exclusive) of a row; black's grey is 0.
 void BlackPixels(uint8_t* out, int32_t first, int32_t end, int32_t pixelBytes, uint8_t alpha) {
     uint8_t* pixel = out + pixelBytes * static_cast<ptrdiff_t>(first);
-    if (pixelBytes == 3) {
-        std::memset(pixel, 0, 3 * static_cast<size_t>(end - first));
+    if (pixelBytes != 4) {
+        std::memset(pixel, 0, static_cast<size_t>(pixelBytes) * static_cast<size_t>(end - first));
         return;
     }
     for (int32_t x = first; x < end; ++x, pixel += 4) {
@@ -106,6 +110,13 @@ int32_t DemosaicBayer_Portable(const uint8_t* source, int32_t sourceStride, uint
                                int32_t firstRow, int32_t rowCount) {
     return DemosaicBayerRows(source, sourceStride, destination, destinationStride, width, height, phase,
                              firstRow, rowCount, 3, 0, DemosaicInnerRow_Portable, 1);
+}
+
+int32_t DemosaicBayerGrey_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                   int32_t destinationStride, int32_t width, int32_t height, int32_t phase,
+                                   int32_t firstRow, int32_t rowCount) {
+    return DemosaicBayerRows(source, sourceStride, destination, destinationStride, width, height, phase,
+                             firstRow, rowCount, 1, 0, DemosaicInnerRow_Portable, 1);
 }
 
 int32_t DemosaicBayerBGRA_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,

@@ -17,8 +17,8 @@ struct BayerRowColours {
 };
 
 // Fills inner pixels 1 .. width - 2 of one output row from the mosaic rows
-// above, at and below it: pixels of pixelBytes bytes, 3 (B, G, R) or 4 (B, G,
-// R, alpha). Called only for rows 1 .. height - 2 of a picture at least
+// above, at and below it: pixels of pixelBytes bytes, 3 (B, G, R), 4 (B, G,
+// R, alpha) or 1 (the grey of B, G, R, as BGR24ToGrey computes it). Called only for rows 1 .. height - 2 of a picture at least
 // minimumWidth pixels wide; the border pixels are written by the shared walk.
 typedef void (*DemosaicInnerRow)(const uint8_t* above, const uint8_t* here, const uint8_t* below,
                                  uint8_t* out, int32_t width, BayerRowColours row, int32_t pixelBytes,
@@ -43,6 +43,9 @@ void DemosaicInnerRow_Portable(const uint8_t* above, const uint8_t* here, const 
 int32_t DemosaicBayer_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                int32_t destinationStride, int32_t width, int32_t height, int32_t phase,
                                int32_t firstRow, int32_t rowCount);
+int32_t DemosaicBayerGrey_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                   int32_t destinationStride, int32_t width, int32_t height, int32_t phase,
+                                   int32_t firstRow, int32_t rowCount);
 int32_t DemosaicBayerBGRA_Portable(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                    int32_t destinationStride, int32_t width, int32_t height, int32_t phase,
                                    int32_t firstRow, int32_t rowCount, uint8_t alpha);
@@ -60,6 +63,12 @@ int32_t DemosaicBayerBGRA_SSSE3(const uint8_t* source, int32_t sourceStride, uin
 int32_t DemosaicBayerBGRA_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                                int32_t destinationStride, int32_t width, int32_t height, int32_t phase,
                                int32_t firstRow, int32_t rowCount, uint8_t alpha);
+int32_t DemosaicBayerGrey_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                int32_t destinationStride, int32_t width, int32_t height, int32_t phase,
+                                int32_t firstRow, int32_t rowCount);
+int32_t DemosaicBayerGrey_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                               int32_t destinationStride, int32_t width, int32_t height, int32_t phase,
+                               int32_t firstRow, int32_t rowCount);
 #endif
 
 }  // namespace kernels

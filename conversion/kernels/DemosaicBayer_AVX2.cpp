@@ -75,6 +75,29 @@ inline void Store4(uint8_t* pixels, __m256i blue, __m256i green, __m256i red, __
     _mm256_storeu_si256(out + 3, _mm256_permute2x128_si256(third, fourth, 0x31));
 }
 
+// Thirty-two greys, (1225 R + 2404 G + 467 B) >> 12 with 32-bit sums as the
+// portable formula: blue and green weighed as 16-bit pairs, red beside zero. Everything stays within
+// lanes: the unpacks and packs undo each other, so the bytes end in order.
+inline void StoreGrey(uint8_t* pixels, __m256i blue, __m256i green, __m256i red) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i blueGreenWeights = _mm256_set1_epi32((2404 << 16) | 467);
+    const __m256i redWeights = _mm256_set1_epi32(1225);
+    const auto weigh = [&](__m256i blueGreen, __m256i redZero) {
+        return _mm256_srli_epi32(
+            _mm256_add_epi32(_mm256_madd_epi16(blueGreen, blueGreenWeights), _mm256_madd_epi16(redZero, redWeights)), 12);
+    };
+    // Eight pixels' B, G, R as 16-bit values to their eight greys.
+    const auto greys = [&](__m256i b, __m256i g, __m256i r) {
+        return _mm256_packs_epi32(weigh(_mm256_unpacklo_epi16(b, g), _mm256_unpacklo_epi16(r, zero)),
+                               weigh(_mm256_unpackhi_epi16(b, g), _mm256_unpackhi_epi16(r, zero)));
+    };
+    const __m256i first =
+        greys(_mm256_unpacklo_epi8(blue, zero), _mm256_unpacklo_epi8(green, zero), _mm256_unpacklo_epi8(red, zero));
+    const __m256i second =
+        greys(_mm256_unpackhi_epi8(blue, zero), _mm256_unpackhi_epi8(green, zero), _mm256_unpackhi_epi8(red, zero));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(pixels), _mm256_packus_epi16(first, second));
+}
+
 // Thirty-two pixels from column 'column'. GreenFirst: the pixel at 'column' is
 // a green site (so the even lanes of each 16-bit pair are green).
 template <bool GreenFirst, int PixelBytes>
@@ -112,8 +135,10 @@ inline void Step(const uint8_t* above, const uint8_t* here, const uint8_t* below
     uint8_t* pixels = out + PixelBytes * static_cast<ptrdiff_t>(column);
     if (PixelBytes == 3) {
         Store3(pixels, blue, green, red, alpha, interleave);
-    } else {
+    } else if (PixelBytes == 4) {
         Store4(pixels, blue, green, red, alpha, interleave);
+    } else {
+        StoreGrey(pixels, blue, green, red);
     }
 }
 
@@ -148,6 +173,13 @@ int32_t DemosaicBayer_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t*
                            int32_t firstRow, int32_t rowCount) {
     return DemosaicBayerRows(source, sourceStride, destination, destinationStride, width, height, phase,
                              firstRow, rowCount, 3, 0, InnerRow<3>, kStep + 2);
+}
+
+int32_t DemosaicBayerGrey_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                               int32_t destinationStride, int32_t width, int32_t height, int32_t phase,
+                               int32_t firstRow, int32_t rowCount) {
+    return DemosaicBayerRows(source, sourceStride, destination, destinationStride, width, height, phase,
+                             firstRow, rowCount, 1, 0, InnerRow<1>, kStep + 2);
 }
 
 int32_t DemosaicBayerBGRA_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,

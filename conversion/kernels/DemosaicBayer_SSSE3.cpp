@@ -62,6 +62,28 @@ inline void Store4(uint8_t* pixels, __m128i blue, __m128i green, __m128i red, __
     _mm_storeu_si128(out + 3, _mm_unpackhi_epi16(blueGreenHigh, redAlphaHigh));
 }
 
+// Sixteen greys, (1225 R + 2404 G + 467 B) >> 12 with 32-bit sums as the
+// portable formula: blue and green weighed as 16-bit pairs, red beside zero.
+inline void StoreGrey(uint8_t* pixels, __m128i blue, __m128i green, __m128i red) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i blueGreenWeights = _mm_set1_epi32((2404 << 16) | 467);
+    const __m128i redWeights = _mm_set1_epi32(1225);
+    const auto weigh = [&](__m128i blueGreen, __m128i redZero) {
+        return _mm_srli_epi32(
+            _mm_add_epi32(_mm_madd_epi16(blueGreen, blueGreenWeights), _mm_madd_epi16(redZero, redWeights)), 12);
+    };
+    // Eight pixels' B, G, R as 16-bit values to their eight greys.
+    const auto greys = [&](__m128i b, __m128i g, __m128i r) {
+        return _mm_packs_epi32(weigh(_mm_unpacklo_epi16(b, g), _mm_unpacklo_epi16(r, zero)),
+                               weigh(_mm_unpackhi_epi16(b, g), _mm_unpackhi_epi16(r, zero)));
+    };
+    const __m128i first =
+        greys(_mm_unpacklo_epi8(blue, zero), _mm_unpacklo_epi8(green, zero), _mm_unpacklo_epi8(red, zero));
+    const __m128i second =
+        greys(_mm_unpackhi_epi8(blue, zero), _mm_unpackhi_epi8(green, zero), _mm_unpackhi_epi8(red, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels), _mm_packus_epi16(first, second));
+}
+
 // Sixteen pixels from column 'column'. GreenFirst: the pixel at 'column' is a
 // green site (so the even lanes of each 16-bit pair are green).
 template <bool GreenFirst, int PixelBytes>
@@ -100,8 +122,10 @@ inline void Step(const uint8_t* above, const uint8_t* here, const uint8_t* below
     uint8_t* pixels = out + PixelBytes * static_cast<ptrdiff_t>(column);
     if (PixelBytes == 3) {
         Store3(pixels, blue, green, red, alpha, interleave);
-    } else {
+    } else if (PixelBytes == 4) {
         Store4(pixels, blue, green, red, alpha, interleave);
+    } else {
+        StoreGrey(pixels, blue, green, red);
     }
 }
 
@@ -138,6 +162,13 @@ int32_t DemosaicBayer_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t
                             int32_t firstRow, int32_t rowCount) {
     return DemosaicBayerRows(source, sourceStride, destination, destinationStride, width, height, phase,
                              firstRow, rowCount, 3, 0, InnerRow<3>, kStep + 2);
+}
+
+int32_t DemosaicBayerGrey_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                int32_t destinationStride, int32_t width, int32_t height, int32_t phase,
+                                int32_t firstRow, int32_t rowCount) {
+    return DemosaicBayerRows(source, sourceStride, destination, destinationStride, width, height, phase,
+                             firstRow, rowCount, 1, 0, InnerRow<1>, kStep + 2);
 }
 
 int32_t DemosaicBayerBGRA_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,

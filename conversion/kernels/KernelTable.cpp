@@ -59,6 +59,7 @@ const KernelTable kPortable = {
     Y41PToBGR24_Portable,
     Y41PToBGRA32_Portable,
     CopyPlane8_Portable,  // StreamPlane8: plain C++ has no streaming store
+    DemosaicBayerGrey_Portable,
 };
 
 // The four level tables, 0 to 3. A level without a variant of its own for a
@@ -84,6 +85,7 @@ struct LevelTables {
         levels[2].Y41PToBGR24 = Y41PToBGR24_SSSE3;
         levels[2].Y41PToBGRA32 = Y41PToBGRA32_SSSE3;
         levels[2].StreamPlane8 = StreamPlane8_SSSE3;
+        levels[2].DemosaicBayerGrey = DemosaicBayerGrey_SSSE3;
         levels[2].BGR24ToPlanar420I420 = BGR24ToPlanar420I420_SSSE3;
         levels[2].BGR24ToPlanar420YV12 = BGR24ToPlanar420YV12_SSSE3;
         levels[2].BGRA32ToPlanar420I420 = BGRA32ToPlanar420I420_SSSE3;
@@ -121,6 +123,7 @@ struct LevelTables {
         avx2 = levels[3];
 #if defined(KORVEL_X86_KERNELS)
         avx2.StreamPlane8 = StreamPlane8_AVX2;
+        avx2.DemosaicBayerGrey = DemosaicBayerGrey_AVX2;
         avx2.BGR24ToGrey = BGR24ToGrey_AVX2;
         avx2.BGRA32ToGrey = BGRA32ToGrey_AVX2;
         avx2.BGR24ToYUY2 = BGR24ToYUY2_AVX2;

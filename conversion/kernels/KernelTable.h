@@ -175,6 +175,11 @@ struct KernelTable {
     // with it. The portable entry is CopyPlane8 itself.
     int32_t (*StreamPlane8)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                             int32_t destinationStride, int32_t width, int32_t height);
+    // DemosaicBayer's pixels as their grey (BGR24ToGrey's formula), one byte
+    // a pixel; the border 0.
+    int32_t (*DemosaicBayerGrey)(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                                 int32_t destinationStride, int32_t width, int32_t height, int32_t phase,
+                                 int32_t firstRow, int32_t rowCount);
 };
 
 // The portable reference variants; the yardstick for any faster table.

@@ -4,6 +4,7 @@
 // can use, against the reference model of the whole-picture conversion.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -131,21 +132,27 @@ TEST(BayerStripTest, AStripThatCannotBeReservedWritesNothing) {
     const int width = 1600;
     const int height = 40;
     std::vector<uint8_t> mosaic(size_t(width) * height, 90);
-    std::vector<uint8_t> grey(size_t(width) * height, 0xEE);
+    std::vector<uint8_t> yuy2(size_t(width) * 2 * height, 0xEE);
     engine.Scratch().SetAllocationLimit(4 * width);  // one row of the RGB slot, less than a strip
     EXPECT_EQ(engine.ConvertFrame(mosaic.data(), int64_t(mosaic.size()), width, height, width, BYRG,
-                                  grey.data(), int64_t(grey.size()), width, height, width, Y800),
+                                  yuy2.data(), int64_t(yuy2.size()), width, height, width * 2, YUY2),
               E_OUTOFMEMORY);
-    for (uint8_t value : grey) {
+    for (uint8_t value : yuy2) {
         ASSERT_EQ(value, 0xEE);
     }
     engine.Scratch().SetAllocationLimit(UINT64_MAX);
     EXPECT_EQ(engine.ConvertFrame(mosaic.data(), int64_t(mosaic.size()), width, height, width, BYRG,
-                                  grey.data(), int64_t(grey.size()), width, height, width, Y800),
+                                  yuy2.data(), int64_t(yuy2.size()), width, height, width * 2, YUY2),
               S_OK);
     // A grey mosaic demosaics to grey inside a black border.
-    EXPECT_EQ(grey[0], 0);
-    EXPECT_EQ(grey[size_t(width) * 20 + 800], 90);  // the grey weights sum to one
+    const uint8_t black[6] = {0, 0, 0, 0, 0, 0};
+    const uint8_t grey[6] = {90, 90, 90, 90, 90, 90};
+    uint8_t blackPair[4] = {};
+    uint8_t greyPair[4] = {};
+    ASSERT_EQ(engine.ConvertFrame(black, 6, 2, 1, 6, RGB24, blackPair, 4, 2, 1, 4, YUY2), S_OK);
+    ASSERT_EQ(engine.ConvertFrame(grey, 6, 2, 1, 6, RGB24, greyPair, 4, 2, 1, 4, YUY2), S_OK);
+    EXPECT_EQ(yuy2[0], blackPair[0]);
+    EXPECT_TRUE(std::equal(greyPair, greyPair + 4, yuy2.data() + size_t(width) * 2 * 20 + 800));
     EXPECT_LT(engine.Scratch().Capacity(ScratchBuffers::kRgbSlot), uint64_t(4) * width * height);
 }
 

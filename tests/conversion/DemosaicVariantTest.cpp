@@ -1,4 +1,4 @@
-// The demosaic kernels (3-byte and 4-byte pixels) of every table this
+// The demosaic kernels (3-byte, 4-byte and grey pixels) of every table this
 // processor can use (each level, and the AVX2 table where the processor has
 // AVX2) against the portable kernels byte for byte: every phase, widths on both sides of each vector step and
 // its overlapping last step, the border heights 1 to 3, row ranges,
@@ -58,19 +58,26 @@ std::vector<int32_t> AwkwardWidths() {
     return widths;
 }
 
-// Runs the 3-byte kernel, or the 4-byte one with an alpha of its own.
-int32_t RunKernel(const KernelTable& table, bool fourBytes, const uint8_t* source, int32_t sourceStride,
+// Runs the kernel of pixelBytes bytes a pixel: 3, 4 (with an alpha of its
+// own) or 1 (grey).
+int32_t RunKernel(const KernelTable& table, int32_t pixelBytes, const uint8_t* source, int32_t sourceStride,
                   uint8_t* destination, int32_t destinationStride, int32_t width, int32_t height,
                   int32_t phase, int32_t firstRow, int32_t rowCount) {
-    return fourBytes ? table.DemosaicBayerBGRA(source, sourceStride, destination, destinationStride, width,
-                                               height, phase, firstRow, rowCount, 0xC3)
-                     : table.DemosaicBayer(source, sourceStride, destination, destinationStride, width,
-                                           height, phase, firstRow, rowCount);
+    if (pixelBytes == 4) {
+        return table.DemosaicBayerBGRA(source, sourceStride, destination, destinationStride, width, height,
+                                       phase, firstRow, rowCount, 0xC3);
+    }
+    if (pixelBytes == 1) {
+        return table.DemosaicBayerGrey(source, sourceStride, destination, destinationStride, width, height,
+                                       phase, firstRow, rowCount);
+    }
+    return table.DemosaicBayer(source, sourceStride, destination, destinationStride, width, height, phase,
+                               firstRow, rowCount);
 }
 
 // Converts rows firstRow .. firstRow + rowCount - 1 with both kernels and
 // compares the statuses and the whole destination allocations.
-void ExpectSame(const NamedTable& named, bool fourBytes, int32_t phase, int32_t width, int32_t height,
+void ExpectSame(const NamedTable& named, int32_t pixelBytes, int32_t phase, int32_t width, int32_t height,
                 int32_t firstRow, int32_t rowCount, int32_t turn, std::mt19937& random) {
     const bool sourceBottomUp = (turn % 3) == 1;
     const bool destinationBottomUp = (turn % 4) >= 2;
@@ -78,15 +85,14 @@ void ExpectSame(const NamedTable& named, bool fourBytes, int32_t phase, int32_t 
     for (uint8_t& value : source.memory) {
         value = static_cast<uint8_t>(random());
     }
-    const int32_t pixelBytes = fourBytes ? 4 : 3;
     Picture expected(width * pixelBytes, rowCount, (turn + 3) % 5, destinationBottomUp, 0xA5);
     Picture actual(width * pixelBytes, rowCount, (turn + 3) % 5, destinationBottomUp, 0xA5);
     const int32_t expectedStatus =
-        RunKernel(PortableKernelTable(), fourBytes, source.first, source.stride, expected.first,
+        RunKernel(PortableKernelTable(), pixelBytes, source.first, source.stride, expected.first,
                   expected.stride, width, height, phase, firstRow, rowCount);
-    const int32_t actualStatus = RunKernel(*named.table, fourBytes, source.first, source.stride, actual.first,
+    const int32_t actualStatus = RunKernel(*named.table, pixelBytes, source.first, source.stride, actual.first,
                                            actual.stride, width, height, phase, firstRow, rowCount);
-    const std::string where = named.name + (fourBytes ? " BGRA" : " BGR") + " phase " +
+    const std::string where = named.name + " " + std::to_string(pixelBytes) + " bytes, phase " +
                               std::to_string(phase) + " " + std::to_string(width) + "x" +
                               std::to_string(height) + " rows " + std::to_string(firstRow) + "+" +
                               std::to_string(rowCount) + " turn " + std::to_string(turn);
@@ -104,11 +110,11 @@ TEST(DemosaicVariantTest, EveryTableMatchesThePortableKernelOnWholePictures) {
     RecordProperty("tables", names);  // in the XML report: which variants this machine ran
     for (const NamedTable& named : UsableTables()) {
         int32_t turn = 0;
-        for (bool fourBytes : {false, true}) {
+        for (int32_t pixelBytes : {3, 4, 1}) {
             for (int32_t phase = 0; phase < 4; ++phase) {
                 for (int32_t width : AwkwardWidths()) {
                     for (int32_t height : {1, 2, 3, 4, 5}) {
-                        ExpectSame(named, fourBytes, phase, width, height, 0, height, turn++, random);
+                        ExpectSame(named, pixelBytes, phase, width, height, 0, height, turn++, random);
                     }
                 }
             }
@@ -124,11 +130,11 @@ TEST(DemosaicVariantTest, EveryTableMatchesThePortableKernelOnRowRanges) {
     } ranges[] = {{0, 1}, {0, 2}, {1, 1}, {1, 4}, {2, 3}, {3, 4}, {6, 1}, {5, 2}};
     for (const NamedTable& named : UsableTables()) {
         int32_t turn = 0;
-        for (bool fourBytes : {false, true}) {
+        for (int32_t pixelBytes : {3, 4, 1}) {
             for (int32_t phase = 0; phase < 4; ++phase) {
                 for (int32_t width : {3, 17, 18, 19, 33, 34, 35, 50, 66, 67, 200}) {
                     for (const auto& range : ranges) {
-                        ExpectSame(named, fourBytes, phase, width, 7, range.firstRow, range.rowCount, turn++,
+                        ExpectSame(named, pixelBytes, phase, width, 7, range.firstRow, range.rowCount, turn++,
                                    random);
                     }
                 }
@@ -171,6 +177,17 @@ TEST(DemosaicVariantTest, EveryTableRoundsLikeThePortableKernel) {
                                                      width, height, phase, 0, height, 255),
                       kSuccess);
             EXPECT_TRUE(actualBgra == expectedBgra) << named.name << " BGRA phase " << phase;
+        }
+        for (int32_t phase = 0; phase < 4; ++phase) {
+            std::vector<uint8_t> expectedGrey(static_cast<size_t>(width) * height);
+            std::vector<uint8_t> actualGrey(expectedGrey.size(), 0xEE);
+            ASSERT_EQ(PortableKernelTable().DemosaicBayerGrey(mosaic.data(), width, expectedGrey.data(), width,
+                                                              width, height, phase, 0, height),
+                      kSuccess);
+            ASSERT_EQ(named.table->DemosaicBayerGrey(mosaic.data(), width, actualGrey.data(), width, width,
+                                                     height, phase, 0, height),
+                      kSuccess);
+            EXPECT_TRUE(actualGrey == expectedGrey) << named.name << " grey phase " << phase;
         }
     }
 }
@@ -220,6 +237,8 @@ TEST(DemosaicVariantTest, TablesKeepTheirLevelsDemosaic) {
     EXPECT_NE(Avx2KernelTable().DemosaicBayer, KernelTableForLevel(3).DemosaicBayer);
     EXPECT_NE(KernelTableForLevel(2).DemosaicBayerBGRA, PortableKernelTable().DemosaicBayerBGRA);
     EXPECT_NE(Avx2KernelTable().DemosaicBayerBGRA, KernelTableForLevel(3).DemosaicBayerBGRA);
+    EXPECT_NE(KernelTableForLevel(2).DemosaicBayerGrey, PortableKernelTable().DemosaicBayerGrey);
+    EXPECT_NE(Avx2KernelTable().DemosaicBayerGrey, KernelTableForLevel(3).DemosaicBayerGrey);
 #endif
 }
 

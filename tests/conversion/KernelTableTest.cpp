@@ -216,7 +216,7 @@ TEST(PortableKernels, Planar420KernelsReportOddSizesAfterTheEvenPart) {
 TEST(KernelDispatch, EveryEntryOfThePortableTableIsSet) {
     const void* const* entries = reinterpret_cast<const void* const*>(&PortableKernelTable());
     const size_t count = sizeof(KernelTable) / sizeof(void*);
-    EXPECT_EQ(count, 47u);
+    EXPECT_EQ(count, 48u);
     for (size_t i = 0; i < count; ++i) {
         EXPECT_NE(entries[i], nullptr) << i;
     }
