@@ -1,8 +1,9 @@
 // Routines from the four Bayer families (BYBG with ORBY, BYGB, BYRG, BYGR). To
 // RGB24 and RGB32 (alpha 255) the mosaic is demosaiced straight into the
-// destination, and to the greys (Y800, RGB8) straight into each pixel's grey. To anything else it is demosaiced in strips of rows into the RGB scratch slot (3-byte
-// pixels, rows of 4 x width bytes) and the RGB24 routine for that destination
-// converts each strip while it is still in the cache. Every destination row
+// destination, and to the greys (Y800, RGB8) straight into each pixel's grey.
+// To anything else it is demosaiced in strips of rows into the RGB scratch
+// slot (3-byte pixels, rows of 4 x width bytes) and the RGB24 routine for that
+// destination converts each strip while it is still in the cache. Every destination row
 // depends only on its own demosaiced row (4:2:0: on its row pair), so the
 // strips give the bytes a whole-picture pass would.
 #include "conversion/BayerDemosaic.h"

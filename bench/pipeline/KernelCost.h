@@ -26,6 +26,6 @@ struct KernelCosts {
     KernelCost copyFromMemory;  // one pin's hand-off copy of one frame
 };
 
-// Measures each for at least minimumSeconds each. False, with the
-// reason, when a conversion fails.
+// Measures each for at least minimumSeconds. False, with the reason, when a
+// conversion fails.
 bool MeasureKernelCosts(int width, int height, double minimumSeconds, KernelCosts* costs, std::string* error);

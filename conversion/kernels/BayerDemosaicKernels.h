@@ -18,8 +18,9 @@ struct BayerRowColours {
 
 // Fills inner pixels 1 .. width - 2 of one output row from the mosaic rows
 // above, at and below it: pixels of pixelBytes bytes, 3 (B, G, R), 4 (B, G,
-// R, alpha) or 1 (the grey of B, G, R, as BGR24ToGrey computes it). Called only for rows 1 .. height - 2 of a picture at least
-// minimumWidth pixels wide; the border pixels are written by the shared walk.
+// R, alpha) or 1 (the grey of B, G, R, as BGR24ToGrey computes it). Called
+// only for rows 1 .. height - 2 of a picture at least minimumWidth pixels
+// wide; the border pixels are written by the shared walk.
 typedef void (*DemosaicInnerRow)(const uint8_t* above, const uint8_t* here, const uint8_t* below,
                                  uint8_t* out, int32_t width, BayerRowColours row, int32_t pixelBytes,
                                  uint8_t alpha);
