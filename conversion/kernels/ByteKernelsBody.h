@@ -376,7 +376,7 @@ int32_t Planar420ToPackedVector(ConstPlanes sources, PlaneStrides sourceStrides,
         uint8_t* out = RowAt(destination, destinationStride, row);
         for (int32_t x = 0; x < columns; x += kStep) {
             const Reg y = V::Load(luma + x, 16);
-            const Reg chroma = V::InterleaveLow8(V::Load8(u + x / 2, 8), V::Load8(v + x / 2, 8));
+            const Reg chroma = V::LoadInterleaved8(u + x / 2, v + x / 2);
             const Reg low = UYVYOrder ? V::InterleaveLow8(chroma, y) : V::InterleaveLow8(y, chroma);
             const Reg high = UYVYOrder ? V::InterleaveHigh8(chroma, y) : V::InterleaveHigh8(y, chroma);
             V::StorePair(out + 2 * x, low, high);

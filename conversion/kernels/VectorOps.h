@@ -38,6 +38,11 @@ struct Vector128 {
     static Reg Load8(const uint8_t* p, ptrdiff_t) {
         return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
     }
+    // Eight bytes of 'a' interleaved with eight of 'b' a lane, the lanes' bytes
+    // consecutive in memory: a0 b0 a1 b1 ...
+    static Reg LoadInterleaved8(const uint8_t* a, const uint8_t* b) {
+        return _mm_unpacklo_epi8(Load8(a, 8), Load8(b, 8));
+    }
     static Reg Load4(const uint8_t* p, ptrdiff_t) {
         int32_t value;
         std::memcpy(&value, p, 4);
@@ -152,6 +157,12 @@ struct Vector256 {
     static Reg Load8(const uint8_t* p, ptrdiff_t laneOffset) {
         return Join(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)),
                     _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + laneOffset)));
+    }
+    // Widening loads put each lane's eight bytes in place without a lane insert.
+    static Reg LoadInterleaved8(const uint8_t* a, const uint8_t* b) {
+        const Reg low = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a)));
+        const Reg high = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b)));
+        return _mm256_or_si256(low, _mm256_slli_epi16(high, 8));
     }
     static Reg Load4(const uint8_t* p, ptrdiff_t laneOffset) {
         int32_t low;
