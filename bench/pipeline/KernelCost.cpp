@@ -15,10 +15,12 @@ namespace {
 constexpr size_t kBeyondCaches = size_t(192) << 20;
 
 // Converts frames of 'sources' in turn into as many pictures; with one
-// source, the same frame into the same picture each time.
+// source, the same frame into the same picture each time. With an interval,
+// each call starts on the next tick of that period and the thread sleeps
+// between calls.
 bool MeasureOne(ConversionEngine& engine, const std::vector<std::vector<uint8_t>>& sources, int width,
-                int height, VideoFormatId destinationFormat, double minimumSeconds, KernelCost* cost,
-                std::string* error) {
+                int height, VideoFormatId destinationFormat, double minimumSeconds, double intervalSeconds,
+                KernelCost* cost, std::string* error) {
     const int64_t rowBytes = VideoFormatCatalogue::MinimumRowBytes(destinationFormat, width);
     if (rowBytes <= 0) {
         *error = "no row size for the destination format";
@@ -53,6 +55,12 @@ bool MeasureOne(ConversionEngine& engine, const std::vector<std::vector<uint8_t>
     int frames = 0;
     double wall = 0.0;
     do {
+        if (intervalSeconds > 0.0) {
+            const double wait = wallStart + frames * intervalSeconds - WallSeconds();
+            if (wait > 0.0) {
+                Sleep(static_cast<DWORD>(wait * 1000.0) + 1);
+            }
+        }
         hr = convert();
         if (FAILED(hr)) {
             *error = "ConvertFrame failed while timing";
@@ -74,7 +82,7 @@ bool MeasureOne(ConversionEngine& engine, const std::vector<std::vector<uint8_t>
 
 }  // namespace
 
-bool MeasureKernelCosts(int width, int height, double minimumSeconds, KernelCosts* costs,
+bool MeasureKernelCosts(int width, int height, double minimumSeconds, double frameRate, KernelCosts* costs,
                         std::string* error) {
     ConversionEngine engine;
     // A Bayer mosaic with detail everywhere, so no kernel meets only flat areas.
@@ -87,13 +95,21 @@ bool MeasureKernelCosts(int width, int height, double minimumSeconds, KernelCost
     const std::vector<std::vector<uint8_t>> one(1, source);
     // Frame and RGB24 picture together are four frames' bytes.
     const std::vector<std::vector<uint8_t>> many(kBeyondCaches / (4 * source.size()) + 1, source);
-    return MeasureOne(engine, one, width, height, VideoFormat::RGB24, minimumSeconds, &costs->toRgb24,
+    const double interval = 1.0 / frameRate;
+    return MeasureOne(engine, one, width, height, VideoFormat::RGB24, minimumSeconds, 0.0, &costs->toRgb24,
                       error) &&
-           MeasureOne(engine, one, width, height, VideoFormat::Y800, minimumSeconds, &costs->toY800, error) &&
-           MeasureOne(engine, many, width, height, VideoFormat::RGB24, minimumSeconds,
+           MeasureOne(engine, one, width, height, VideoFormat::Y800, minimumSeconds, 0.0, &costs->toY800,
+                      error) &&
+           MeasureOne(engine, many, width, height, VideoFormat::RGB24, minimumSeconds, 0.0,
                       &costs->toRgb24FromMemory, error) &&
-           MeasureOne(engine, many, width, height, VideoFormat::Y800, minimumSeconds,
+           MeasureOne(engine, many, width, height, VideoFormat::Y800, minimumSeconds, 0.0,
                       &costs->toY800FromMemory, error) &&
-           MeasureOne(engine, many, width, height, VideoFormat::BYRG, minimumSeconds, &costs->copyFromMemory,
-                      error);
+           MeasureOne(engine, many, width, height, VideoFormat::BYRG, minimumSeconds, 0.0,
+                      &costs->copyFromMemory, error) &&
+           MeasureOne(engine, many, width, height, VideoFormat::RGB24, minimumSeconds, interval,
+                      &costs->toRgb24Paced, error) &&
+           MeasureOne(engine, many, width, height, VideoFormat::Y800, minimumSeconds, interval,
+                      &costs->toY800Paced, error) &&
+           MeasureOne(engine, many, width, height, VideoFormat::BYRG, minimumSeconds, interval,
+                      &costs->copyPaced, error);
 }

@@ -7,7 +7,10 @@
 // memory and each picture written to memory, as a camera's frames and a
 // graph's samples are). From memory, the pins' hand-off copy as well: the
 // same-format ConvertFrame by which each pin copies a camera frame into its
-// own frame buffer on the grab thread.
+// own frame buffer on the grab thread. From memory once more, paced: one call
+// a frame interval with the thread idle between, as the camera paces the
+// pins (the caches and the processor's state are then whatever the idle
+// time left them).
 #pragma once
 
 #include <string>
@@ -24,8 +27,12 @@ struct KernelCosts {
     KernelCost toRgb24FromMemory;
     KernelCost toY800FromMemory;
     KernelCost copyFromMemory;  // one pin's hand-off copy of one frame
+    KernelCost toRgb24Paced;
+    KernelCost toY800Paced;
+    KernelCost copyPaced;
 };
 
-// Measures each for at least minimumSeconds. False, with the reason, when a
-// conversion fails.
-bool MeasureKernelCosts(int width, int height, double minimumSeconds, KernelCosts* costs, std::string* error);
+// Measures each for at least minimumSeconds, the paced ones at frameRate.
+// False, with the reason, when a conversion fails.
+bool MeasureKernelCosts(int width, int height, double minimumSeconds, double frameRate, KernelCosts* costs,
+                        std::string* error);

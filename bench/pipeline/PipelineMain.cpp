@@ -103,7 +103,7 @@ int RunBenchmark(int seconds, double frameRate) {
         return Failure(error);
     }
     KernelCosts kernels;
-    if (!MeasureKernelCosts(kWidth, kHeight, kKernelSeconds, &kernels, &error)) {
+    if (!MeasureKernelCosts(kWidth, kHeight, kKernelSeconds, frameRate, &kernels, &error)) {
         return Failure("measuring the conversion kernels: " + error);
     }
     PrintPipelineReport(start, end, connectedFrameRate, frameRate, kernels);
