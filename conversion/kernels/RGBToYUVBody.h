@@ -331,7 +331,7 @@ int32_t ToPlanar420Vector(const uint8_t* source, int32_t sourceStride, Planes de
     return ((width | height) & 1) != 0 ? kOddSizeConverted : kSuccess;
 }
 
-// Grey, (1225 R + 2404 G + 467 B) >> 12.
+// Grey, (1225 R + 2404 G + 467 B) >> 12, in 32-bit lanes.
 template <class V, int BytesPerPixel>
 int32_t ToGreyVector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                      int32_t destinationStride, int32_t width, int32_t height) {
@@ -363,6 +363,52 @@ int32_t ToGreyVector(const uint8_t* source, int32_t sourceStride, uint8_t* desti
             BGRA32ToGrey_Portable(rest, sourceStride, destination + columns, destinationStride,
                                   width - columns, height);
         }
+    }
+    return kSuccess;
+}
+
+// Grey of 4-byte pixels, the same formula exactly but in 16-bit lanes. The
+// weights split as 64 h + l (h: 19, 37, 7 and l: 9, 36, 19 for R, G, B), so
+// the sum is 64 H + L with H and L the pixel's sums under h and l, and the
+// grey is (H + (L >> 6)) >> 6. H and L are at most 16,065 and 16,320, in
+// range of the byte multiply-add, whose pairs (B, G) and (R, A) then need one
+// horizontal add. (Spreading 3-byte pixels to four bytes for this measured
+// slower than their 32-bit lanes above.)
+template <class V>
+int32_t BGRA32ToGreyVector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                           int32_t destinationStride, int32_t width, int32_t height) {
+    typedef typename V::Reg Reg;
+    if (const int32_t status = PictureStatus(source, destination, width, height)) {
+        return status;
+    }
+    constexpr int kStep = 16 * V::kLanes;  // four loads of four pixels a lane
+    const int32_t columns = width / kStep * kStep;
+    static const int8_t kHigh[16] = {7, 37, 19, 0, 7, 37, 19, 0, 7, 37, 19, 0, 7, 37, 19, 0};
+    static const int8_t kLow[16] = {19, 36, 9, 0, 19, 36, 9, 0, 19, 36, 9, 0, 19, 36, 9, 0};
+    const Reg high = V::Bytes(kHigh);
+    const Reg low = V::Bytes(kLow);
+    // The greys of two loads' pixels as 16-bit values.
+    const auto greys = [&](const uint8_t* at) {
+        const Reg first = V::Load(at, 16);
+        const Reg second = V::Load(at + 16 * V::kLanes, 16);
+        const Reg sumHigh =
+            V::HorizontalAdd16(V::MultiplyAddBytes(first, high), V::MultiplyAddBytes(second, high));
+        const Reg sumLow =
+            V::HorizontalAdd16(V::MultiplyAddBytes(first, low), V::MultiplyAddBytes(second, low));
+        return V::template ShiftRight16<6>(V::Add16(sumHigh, V::template ShiftRight16<6>(sumLow)));
+    };
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = RowAt(source, sourceStride, row);
+        uint8_t* out = RowAt(destination, destinationStride, row);
+        for (int32_t x = 0; x < columns; x += kStep) {
+            const uint8_t* at = in + 4 * x;
+            const Reg packed = V::PackUnsigned16(greys(at), greys(at + 32 * V::kLanes));
+            V::Store(out + x, 16, V::OrderPackedQuarters(packed));
+        }
+    }
+    if (columns < width) {
+        BGRA32ToGrey_Portable(source + 4 * columns, sourceStride, destination + columns, destinationStride,
+                              width - columns, height);
     }
     return kSuccess;
 }

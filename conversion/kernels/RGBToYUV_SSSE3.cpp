@@ -64,7 +64,7 @@ int32_t BGRA32ToPlanar420YV12_SSSE3(const uint8_t* source, int32_t sourceStride,
 
 int32_t BGRA32ToGrey_SSSE3(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                            int32_t destinationStride, int32_t width, int32_t height) {
-    return ToGreyVector<Vector128, 4>(source, sourceStride, destination, destinationStride, width, height);
+    return BGRA32ToGreyVector<Vector128>(source, sourceStride, destination, destinationStride, width, height);
 }
 
 }  // namespace kernels

@@ -98,6 +98,13 @@ struct Vector128 {
         return _mm_srli_si128(a, N);
     }
     static Reg MultiplyAdd16(Reg a, Reg b) { return _mm_madd_epi16(a, b); }
+    // Unsigned bytes of 'a' times signed bytes of 'b', adjacent products summed
+    // to 16 bits (saturating; callers keep the sums in range).
+    static Reg MultiplyAddBytes(Reg a, Reg b) { return _mm_maddubs_epi16(a, b); }
+    static Reg HorizontalAdd16(Reg a, Reg b) { return _mm_hadd_epi16(a, b); }
+    // The bytes of a pack of two HorizontalAdd16 results of four loads, in
+    // memory order (here they already are).
+    static Reg OrderPackedQuarters(Reg r) { return r; }
     static Reg HorizontalAdd32(Reg a, Reg b) { return _mm_hadd_epi32(a, b); }
     static Reg PackSigned32(Reg a, Reg b) { return _mm_packs_epi32(a, b); }
     static Reg PackUnsigned16(Reg a, Reg b) { return _mm_packus_epi16(a, b); }
@@ -222,6 +229,13 @@ struct Vector256 {
         return _mm256_srli_si256(a, N);
     }
     static Reg MultiplyAdd16(Reg a, Reg b) { return _mm256_madd_epi16(a, b); }
+    static Reg MultiplyAddBytes(Reg a, Reg b) { return _mm256_maddubs_epi16(a, b); }
+    static Reg HorizontalAdd16(Reg a, Reg b) { return _mm256_hadd_epi16(a, b); }
+    // Both the horizontal adds and the pack work within lanes, so the
+    // 4-byte groups come out as 0, 2, 4, 6 | 1, 3, 5, 7.
+    static Reg OrderPackedQuarters(Reg r) {
+        return _mm256_permutevar8x32_epi32(r, _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
+    }
     static Reg HorizontalAdd32(Reg a, Reg b) { return _mm256_hadd_epi32(a, b); }
     static Reg PackSigned32(Reg a, Reg b) { return _mm256_packs_epi32(a, b); }
     static Reg PackUnsigned16(Reg a, Reg b) { return _mm256_packus_epi16(a, b); }
