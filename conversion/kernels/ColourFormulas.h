@@ -45,6 +45,21 @@ static inline uint8_t Grey(int32_t b, int32_t g, int32_t r) {
     return static_cast<uint8_t>((1225 * r + 2404 * g + 467 * b) >> 12);
 }
 
+// Grey's weights split as 64 h + l, for vector forms in 16-bit lanes: with H
+// and L a pixel's sums under h and l (at most 16,065 and 16,320, within a
+// signed 16-bit byte multiply-add), its grey is (H + (L >> 6)) >> 6 exactly,
+// since floor((64 H + L) / 4096) = floor((H + floor(L / 64)) / 64).
+struct GreyWeights {
+    int8_t b;
+    int8_t g;
+    int8_t r;
+};
+constexpr GreyWeights kGreyHigh = {7, 37, 19};
+constexpr GreyWeights kGreyLow = {19, 36, 9};
+static_assert(64 * kGreyHigh.r + kGreyLow.r == 1225 && 64 * kGreyHigh.g + kGreyLow.g == 2404 &&
+                  64 * kGreyHigh.b + kGreyLow.b == 467,
+              "the split weights sum to Grey's");
+
 struct Bgr {
     uint8_t b;
     uint8_t g;

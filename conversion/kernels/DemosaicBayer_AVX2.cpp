@@ -10,6 +10,7 @@
 #include <cstddef>
 
 #include "conversion/kernels/BayerDemosaicKernels.h"
+#include "conversion/kernels/ColourFormulas.h"
 
 namespace kernels {
 
@@ -75,26 +76,28 @@ inline void Store4(uint8_t* pixels, __m256i blue, __m256i green, __m256i red, __
     _mm256_storeu_si256(out + 3, _mm256_permute2x128_si256(third, fourth, 0x31));
 }
 
-// Thirty-two greys, (1225 R + 2404 G + 467 B) >> 12 with 32-bit sums as the
-// portable formula: blue and green weighed as 16-bit pairs, red beside zero. Everything stays within
-// lanes: the unpacks and packs undo each other, so the bytes end in order.
+// Thirty-two greys, (1225 R + 2404 G + 467 B) >> 12 as the portable formula but in
+// 16-bit lanes, on its weights split as 64 h + l (ColourFormulas.h): each
+// half weighed by byte multiply-adds on (B, G) and (R, 0) pairs. The unpacks
+// and the pack stay within lanes and undo each other.
 inline void StoreGrey(uint8_t* pixels, __m256i blue, __m256i green, __m256i red) {
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i blueGreenWeights = _mm256_set1_epi32((2404 << 16) | 467);
-    const __m256i redWeights = _mm256_set1_epi32(1225);
-    const auto weigh = [&](__m256i blueGreen, __m256i redZero) {
-        return _mm256_srli_epi32(
-            _mm256_add_epi32(_mm256_madd_epi16(blueGreen, blueGreenWeights), _mm256_madd_epi16(redZero, redWeights)), 12);
+    const auto pair = [](int8_t first, int8_t second) {
+        return _mm256_set1_epi16(static_cast<int16_t>(uint8_t(first) | uint8_t(second) << 8));
     };
-    // Eight pixels' B, G, R as 16-bit values to their eight greys.
-    const auto greys = [&](__m256i b, __m256i g, __m256i r) {
-        return _mm256_packs_epi32(weigh(_mm256_unpacklo_epi16(b, g), _mm256_unpacklo_epi16(r, zero)),
-                               weigh(_mm256_unpackhi_epi16(b, g), _mm256_unpackhi_epi16(r, zero)));
+    const __m256i blueGreenHigh = pair(formulas::kGreyHigh.b, formulas::kGreyHigh.g);
+    const __m256i blueGreenLow = pair(formulas::kGreyLow.b, formulas::kGreyLow.g);
+    const __m256i redHigh = pair(formulas::kGreyHigh.r, 0);
+    const __m256i redLow = pair(formulas::kGreyLow.r, 0);
+    const auto greys = [&](__m256i blueGreen, __m256i redZero) {
+        const __m256i high = _mm256_add_epi16(_mm256_maddubs_epi16(blueGreen, blueGreenHigh),
+                                              _mm256_maddubs_epi16(redZero, redHigh));
+        const __m256i low = _mm256_add_epi16(_mm256_maddubs_epi16(blueGreen, blueGreenLow),
+                                             _mm256_maddubs_epi16(redZero, redLow));
+        return _mm256_srli_epi16(_mm256_add_epi16(high, _mm256_srli_epi16(low, 6)), 6);
     };
-    const __m256i first =
-        greys(_mm256_unpacklo_epi8(blue, zero), _mm256_unpacklo_epi8(green, zero), _mm256_unpacklo_epi8(red, zero));
-    const __m256i second =
-        greys(_mm256_unpackhi_epi8(blue, zero), _mm256_unpackhi_epi8(green, zero), _mm256_unpackhi_epi8(red, zero));
+    const __m256i first = greys(_mm256_unpacklo_epi8(blue, green), _mm256_unpacklo_epi8(red, zero));
+    const __m256i second = greys(_mm256_unpackhi_epi8(blue, green), _mm256_unpackhi_epi8(red, zero));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(pixels), _mm256_packus_epi16(first, second));
 }
 

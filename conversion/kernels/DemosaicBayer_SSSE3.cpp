@@ -8,6 +8,7 @@
 #include <cstddef>
 
 #include "conversion/kernels/BayerDemosaicKernels.h"
+#include "conversion/kernels/ColourFormulas.h"
 
 namespace kernels {
 
@@ -62,25 +63,28 @@ inline void Store4(uint8_t* pixels, __m128i blue, __m128i green, __m128i red, __
     _mm_storeu_si128(out + 3, _mm_unpackhi_epi16(blueGreenHigh, redAlphaHigh));
 }
 
-// Sixteen greys, (1225 R + 2404 G + 467 B) >> 12 with 32-bit sums as the
-// portable formula: blue and green weighed as 16-bit pairs, red beside zero.
+// Sixteen greys, (1225 R + 2404 G + 467 B) >> 12 as the portable formula but in
+// 16-bit lanes, on its weights split as 64 h + l (ColourFormulas.h): each
+// half weighed by byte multiply-adds on (B, G) and (R, 0) pairs. The unpacks
+// and the pack stay within lanes and undo each other.
 inline void StoreGrey(uint8_t* pixels, __m128i blue, __m128i green, __m128i red) {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i blueGreenWeights = _mm_set1_epi32((2404 << 16) | 467);
-    const __m128i redWeights = _mm_set1_epi32(1225);
-    const auto weigh = [&](__m128i blueGreen, __m128i redZero) {
-        return _mm_srli_epi32(
-            _mm_add_epi32(_mm_madd_epi16(blueGreen, blueGreenWeights), _mm_madd_epi16(redZero, redWeights)), 12);
+    const auto pair = [](int8_t first, int8_t second) {
+        return _mm_set1_epi16(static_cast<int16_t>(uint8_t(first) | uint8_t(second) << 8));
     };
-    // Eight pixels' B, G, R as 16-bit values to their eight greys.
-    const auto greys = [&](__m128i b, __m128i g, __m128i r) {
-        return _mm_packs_epi32(weigh(_mm_unpacklo_epi16(b, g), _mm_unpacklo_epi16(r, zero)),
-                               weigh(_mm_unpackhi_epi16(b, g), _mm_unpackhi_epi16(r, zero)));
+    const __m128i blueGreenHigh = pair(formulas::kGreyHigh.b, formulas::kGreyHigh.g);
+    const __m128i blueGreenLow = pair(formulas::kGreyLow.b, formulas::kGreyLow.g);
+    const __m128i redHigh = pair(formulas::kGreyHigh.r, 0);
+    const __m128i redLow = pair(formulas::kGreyLow.r, 0);
+    const auto greys = [&](__m128i blueGreen, __m128i redZero) {
+        const __m128i high =
+            _mm_add_epi16(_mm_maddubs_epi16(blueGreen, blueGreenHigh), _mm_maddubs_epi16(redZero, redHigh));
+        const __m128i low =
+            _mm_add_epi16(_mm_maddubs_epi16(blueGreen, blueGreenLow), _mm_maddubs_epi16(redZero, redLow));
+        return _mm_srli_epi16(_mm_add_epi16(high, _mm_srli_epi16(low, 6)), 6);
     };
-    const __m128i first =
-        greys(_mm_unpacklo_epi8(blue, zero), _mm_unpacklo_epi8(green, zero), _mm_unpacklo_epi8(red, zero));
-    const __m128i second =
-        greys(_mm_unpackhi_epi8(blue, zero), _mm_unpackhi_epi8(green, zero), _mm_unpackhi_epi8(red, zero));
+    const __m128i first = greys(_mm_unpacklo_epi8(blue, green), _mm_unpacklo_epi8(red, zero));
+    const __m128i second = greys(_mm_unpackhi_epi8(blue, green), _mm_unpackhi_epi8(red, zero));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels), _mm_packus_epi16(first, second));
 }
 

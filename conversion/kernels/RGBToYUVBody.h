@@ -11,6 +11,7 @@
 // across the two rows of a block) before the constant and the shift.
 #pragma once
 
+#include "conversion/kernels/ColourFormulas.h"
 #include "conversion/kernels/PortableKernels.h"
 #include "conversion/kernels/VectorOps.h"
 
@@ -367,13 +368,10 @@ int32_t ToGreyVector(const uint8_t* source, int32_t sourceStride, uint8_t* desti
     return kSuccess;
 }
 
-// Grey of 4-byte pixels, the same formula exactly but in 16-bit lanes. The
-// weights split as 64 h + l (h: 19, 37, 7 and l: 9, 36, 19 for R, G, B), so
-// the sum is 64 H + L with H and L the pixel's sums under h and l, and the
-// grey is (H + (L >> 6)) >> 6. H and L are at most 16,065 and 16,320, in
-// range of the byte multiply-add, whose pairs (B, G) and (R, A) then need one
-// horizontal add. (Spreading 3-byte pixels to four bytes for this measured
-// slower than their 32-bit lanes above.)
+// Grey of 4-byte pixels, the same formula exactly but in 16-bit lanes, on
+// its weights split as 64 h + l (ColourFormulas.h): byte multiply-adds on the
+// pairs (B, G) and (R, A), then one horizontal add for each half. (Spreading 3-byte pixels to four bytes for
+// this measured slower than their 32-bit lanes above.)
 template <class V>
 int32_t BGRA32ToGreyVector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                            int32_t destinationStride, int32_t width, int32_t height) {
@@ -383,10 +381,12 @@ int32_t BGRA32ToGreyVector(const uint8_t* source, int32_t sourceStride, uint8_t*
     }
     constexpr int kStep = 16 * V::kLanes;  // four loads of four pixels a lane
     const int32_t columns = width / kStep * kStep;
-    static const int8_t kHigh[16] = {7, 37, 19, 0, 7, 37, 19, 0, 7, 37, 19, 0, 7, 37, 19, 0};
-    static const int8_t kLow[16] = {19, 36, 9, 0, 19, 36, 9, 0, 19, 36, 9, 0, 19, 36, 9, 0};
-    const Reg high = V::Bytes(kHigh);
-    const Reg low = V::Bytes(kLow);
+    const auto weights = [](const formulas::GreyWeights& split) {
+        return V::Set32(static_cast<int32_t>(static_cast<uint8_t>(split.b) | uint32_t(uint8_t(split.g)) << 8 |
+                                             uint32_t(uint8_t(split.r)) << 16));
+    };
+    const Reg high = weights(formulas::kGreyHigh);  // B, G, R, A bytes; alpha weighs nothing
+    const Reg low = weights(formulas::kGreyLow);
     // The greys of two loads' pixels as 16-bit values.
     const auto greys = [&](const uint8_t* at) {
         const Reg first = V::Load(at, 16);

@@ -6,6 +6,7 @@
 
 #include "ReferenceFormulas.h"
 #include "conversion/ConversionEngine.h"
+#include "conversion/kernels/ColourFormulas.h"
 
 namespace {
 
@@ -127,6 +128,26 @@ Rgb ThroughForm(VideoFormatId from, uint8_t y) {
                                   int64_t(rgb.size()), 2, 2, 12, RGB24),
               S_OK);
     return Rgb{rgb[0], rgb[1], rgb[2]};
+}
+
+// The vector kernels' 16-bit form of the grey formula, for every colour.
+TEST(RgbToGrey, SplitWeightsGiveTheGreyOfEveryColour) {
+    const formulas::GreyWeights high = formulas::kGreyHigh;
+    const formulas::GreyWeights low = formulas::kGreyLow;
+    // Each byte multiply-add pair stays within 16 signed bits.
+    EXPECT_LE(255 * (high.b + high.g), 32767);
+    EXPECT_LE(255 * (low.b + low.g), 32767);
+    int mismatches = 0;
+    for (int r = 0; r < 256; ++r) {
+        for (int g = 0; g < 256; ++g) {
+            for (int b = 0; b < 256; ++b) {
+                const int sumHigh = high.b * b + high.g * g + high.r * r;
+                const int sumLow = low.b * b + low.g * g + low.r * r;
+                mismatches += ((sumHigh + (sumLow >> 6)) >> 6) != reference::Grey(Rgb{b, g, r});
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
 }
 
 TEST(YuvToRgb, FormsABAndCAtTheirEdgeValues) {
