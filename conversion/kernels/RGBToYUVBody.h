@@ -80,7 +80,6 @@ struct FormulaWeights<4> {
     static constexpr PairWeights kLuma = {{6423, 16843}, {16515, 0}};
     static constexpr PairWeights kU = {{28770, -9699}, {-19071, 0}};
     static constexpr PairWeights kV = {{-4653, 28770}, {-24117, 0}};
-    static constexpr PairWeights kGrey = {{467, 1225}, {2404, 0}};
 };
 
 // The eight pixels of each lane at 'in'; 'laneBytes' is the distance between lanes.
@@ -332,18 +331,18 @@ int32_t ToPlanar420Vector(const uint8_t* source, int32_t sourceStride, Planes de
     return ((width | height) & 1) != 0 ? kOddSizeConverted : kSuccess;
 }
 
-// Grey, (1225 R + 2404 G + 467 B) >> 12, in 32-bit lanes.
-template <class V, int BytesPerPixel>
-int32_t ToGreyVector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                     int32_t destinationStride, int32_t width, int32_t height) {
+// Grey, (1225 R + 2404 G + 467 B) >> 12, of 3-byte pixels in 32-bit lanes.
+template <class V>
+int32_t BGR24ToGreyVector(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
+                          int32_t destinationStride, int32_t width, int32_t height) {
     if (const int32_t status = PictureStatus(source, destination, width, height)) {
         return status;
     }
     constexpr int kStep = 8 * V::kLanes;
     const int32_t columns = width / kStep * kStep;
-    const RGBToYUVConstants<V> k(BytesPerPixel);
+    const RGBToYUVConstants<V> k(3);
     auto greyOfFour = [](const FourPixels<V>& pixels) {
-        return V::template ShiftRightArithmetic32<12>(Weigh<V>(pixels, FormulaWeights<BytesPerPixel>::kGrey));
+        return V::template ShiftRightArithmetic32<12>(Weigh<V>(pixels, FormulaWeights<3>::kGrey));
     };
     for (int32_t row = 0; row < height; ++row) {
         const uint8_t* in = RowAt(source, sourceStride, row);
@@ -351,19 +350,13 @@ int32_t ToGreyVector(const uint8_t* source, int32_t sourceStride, uint8_t* desti
         for (int32_t x = 0; x < columns; x += kStep) {
             FourPixels<V> first;
             FourPixels<V> second;
-            LoadEight<V, BytesPerPixel>(k, in + BytesPerPixel * x, 8 * BytesPerPixel, &first, &second);
+            LoadEight<V, 3>(k, in + 3 * x, 24, &first, &second);
             V::Store8(out + x, 8, LumaBytes<V>(greyOfFour(first), greyOfFour(second)));
         }
     }
     if (columns < width) {
-        const uint8_t* rest = source + BytesPerPixel * columns;
-        if (BytesPerPixel == 3) {
-            BGR24ToGrey_Portable(rest, sourceStride, destination + columns, destinationStride,
-                                 width - columns, height);
-        } else {
-            BGRA32ToGrey_Portable(rest, sourceStride, destination + columns, destinationStride,
-                                  width - columns, height);
-        }
+        BGR24ToGrey_Portable(source + 3 * columns, sourceStride, destination + columns, destinationStride,
+                             width - columns, height);
     }
     return kSuccess;
 }

@@ -69,7 +69,7 @@ int32_t BGRA32ToGrey_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* 
 
 int32_t BGR24ToGrey_AVX2(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                          int32_t destinationStride, int32_t width, int32_t height) {
-    return ToGreyVector<Vector256, 3>(source, sourceStride, destination, destinationStride, width, height);
+    return BGR24ToGreyVector<Vector256>(source, sourceStride, destination, destinationStride, width, height);
 }
 
 }  // namespace kernels
