@@ -4,6 +4,7 @@
 #include "conversion/RoutineDefinition.h"
 #include "conversion/RoutineSupport.h"
 #include "conversion/kernels/KernelTable.h"
+#include "conversion/kernels/PortableKernels.h"
 
 namespace routines {
 
@@ -16,34 +17,46 @@ int32_t GroupWidth(int32_t width) {
     return width / 8 * 8;
 }
 
-// The whole groups of the picture as packed 4:2:2 in the scratch slot.
-uint8_t* ToPackedScratch(const uint8_t* source, int32_t sourceStride, int32_t width, int32_t height,
-                         GroupOrder order, ScratchBuffers* scratch, int32_t* scratchStride) {
-    const int64_t rowBytes = PackedRowBytes(width);
-    uint8_t* buffer = ReserveScratch(scratch, ScratchBuffers::kPackedSlot, rowBytes, height);
-    if (buffer != nullptr) {
-        *scratchStride = static_cast<int32_t>(rowBytes);
-        Y41PToPacked422(source, sourceStride, buffer, *scratchStride, order, width, height);
-    }
-    return buffer;
+// Rows of a planar strip: an even number (the 4:2:0 kernel takes row pairs)
+// whose UYVY fits in about 96 KB of scratch, between 2 and 64.
+int32_t PlanarStripRows(int32_t width) {
+    const int64_t rows = 98304 / PackedRowBytes(width);
+    return rows < 2 ? 2 : rows > 64 ? 64 : static_cast<int32_t>(rows & ~int64_t{1});
 }
 
+// Through UYVY in strips of rows, each converted to the planes while it is
+// still in the cache. A last row of an odd height joins the strip before it,
+// as it would join the whole picture's last pair.
 HRESULT ToPlanar(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
                  int32_t width, int32_t height, ScratchBuffers* scratch, bool yv12) {
     const int32_t groupWidth = GroupWidth(width);
     if (groupWidth == 0) {
         return S_OK;
     }
-    int32_t stride = 0;
-    const uint8_t* uyvy = ToPackedScratch(source, sourceStride, width, height, kUYVYGroup, scratch, &stride);
-    if (uyvy == nullptr) {
+    const int32_t stripRows = PlanarStripRows(width);
+    const int64_t rowBytes = PackedRowBytes(width);
+    uint8_t* const strip = ReserveScratch(scratch, ScratchBuffers::kPackedSlot, rowBytes,
+                                          height <= stripRows + 1 ? height : stripRows + 1);
+    if (strip == nullptr) {
         return E_OUTOFMEMORY;
     }
+    const int32_t stride = static_cast<int32_t>(rowBytes);
     const PlanarPlanes planes = LocatePlanes(destination, destinationStride, height, yv12);
-    uint8_t* const targets[3] = {planes.y, planes.u, planes.v};
     const int32_t strides[3] = {planes.lumaStride, planes.chromaStride, planes.chromaStride};
-    return FromKernel(
-        ActiveKernelTable().UYVYToPlanar420(uyvy, stride, targets, strides, groupWidth, height));
+    const kernels::KernelTable& table = ActiveKernelTable();
+    HRESULT result = S_OK;
+    for (int32_t firstRow = 0; firstRow < height && SUCCEEDED(result);) {
+        const int32_t left = height - firstRow;
+        const int32_t rows = left <= stripRows + 1 ? left : stripRows;
+        Y41PToPacked422(kernels::RowAt(source, sourceStride, firstRow), sourceStride, strip, stride,
+                        kUYVYGroup, width, rows);
+        uint8_t* const targets[3] = {kernels::RowAt(planes.y, strides[0], firstRow),
+                                     kernels::RowAt(planes.u, strides[1], firstRow / 2),
+                                     kernels::RowAt(planes.v, strides[2], firstRow / 2)};
+        result = FromKernel(table.UYVYToPlanar420(strip, stride, targets, strides, groupWidth, rows));
+        firstRow += rows;
+    }
+    return result;
 }
 
 HRESULT ToRGB(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,

@@ -1,7 +1,8 @@
-// The Bayer routines demosaic in strips of rows and convert each strip while
-// it is in the cache: pictures tall and wide enough for several strips (and a
-// short last one), through the engine under every kernel table this processor
-// can use, against the reference model of the whole-picture conversion.
+// Routines that convert in strips of rows, each strip while it is in the
+// cache (the Bayer demosaic into anything but RGB and grey, Y41P into the 4:2:0
+// formats): pictures tall and wide enough for several strips (and a short
+// last one), through the engine under every kernel table this processor can
+// use, against the reference model of the whole-picture conversion.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -46,7 +47,7 @@ bool IsPlanarFormat(VideoFormatId id) {
     return VideoFormatCatalogue::Row(id)->planar != 0;
 }
 
-// Converts one random mosaic and compares every defined byte (and every byte
+// Converts one random picture and compares every defined byte (and every byte
 // that must stay untouched) with the model. Returns the number of mismatches.
 int Mismatches(ConversionEngine& engine, VideoFormatId from, VideoFormatId to, int width, int height,
                bool flipSource, std::mt19937& random) {
@@ -93,7 +94,7 @@ int Mismatches(ConversionEngine& engine, VideoFormatId from, VideoFormatId to, i
     return mismatches;
 }
 
-TEST(BayerStripTest, EveryDestinationMatchesTheWholePictureModelUnderEveryTable) {
+TEST(StripRoutineTest, BayerEveryDestinationMatchesTheWholePictureModelUnderEveryTable) {
     const VideoFormatId sources[] = {BYBG, BYGB, BYRG, BYGR};
     const VideoFormatId destinations[] = {UYVY, YUY2, YVYU, YV12, I420, Y41P, RGB32, RGB24, Y800, RGB8};
     // Widths giving strips of 14 rows (1600), 2 rows (the smallest strip) and
@@ -124,10 +125,34 @@ TEST(BayerStripTest, EveryDestinationMatchesTheWholePictureModelUnderEveryTable)
     }
 }
 
+// Y41P goes to 4:2:0 through UYVY strips of 96 KB: widths giving strips of
+// 24 rows (2048), the smallest strip (25000) and one strip for the whole
+// picture (40); heights with a short last strip, one ending on a strip
+// boundary, and one just past it.
+TEST(StripRoutineTest, Y41PToPlanarMatchesTheWholePictureModelUnderEveryTable) {
+    const struct {
+        int width;
+        int height;
+    } sizes[] = {{2048, 50}, {2048, 48}, {2048, 26}, {2048, 2}, {25000, 6}, {40, 10}};
+    std::mt19937 random(7);
+    for (const NamedTable& named : UsableTables()) {
+        ForcedTable forced(named.table);
+        ConversionEngine engine;
+        for (VideoFormatId to : {YV12, I420}) {
+            for (const auto& size : sizes) {
+                SCOPED_TRACE(named.name + " Y41P to " + VideoFormatCatalogue::Row(to)->name + " " +
+                             std::to_string(size.width) + "x" + std::to_string(size.height));
+                ASSERT_EQ(Mismatches(engine, Y41P, to, size.width, size.height, size.height % 4 == 0, random),
+                          0);
+            }
+        }
+    }
+}
+
 // Every strip after the first reuses the first one's scratch: a frame that
 // cannot have its strip reports E_OUTOFMEMORY with the destination untouched,
 // and the next frame converts.
-TEST(BayerStripTest, AStripThatCannotBeReservedWritesNothing) {
+TEST(StripRoutineTest, BayerAStripThatCannotBeReservedWritesNothing) {
     ConversionEngine engine;
     const int width = 1600;
     const int height = 40;
