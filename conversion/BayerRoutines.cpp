@@ -19,13 +19,6 @@ namespace {
 using kernels::RowAt;
 using support::FromKernel;
 
-// Rows of a strip: an even number (4:2:0 destinations take row pairs), as
-// many as fit in about 96 KB of scratch, between 2 and 64.
-int32_t StripRows(int32_t width) {
-    const int64_t rows = 98304 / (4 * static_cast<int64_t>(width));
-    return rows < 2 ? 2 : rows > 64 ? 64 : static_cast<int32_t>(rows & ~int64_t{1});
-}
-
 // The strip scratch: rowCount rows of 4 x width bytes in the RGB slot.
 uint8_t* ReserveStrip(ScratchBuffers* scratch, int32_t width, int32_t rowCount, int32_t* stride) {
     const int64_t rowBytes = 4 * static_cast<int64_t>(width);
@@ -39,7 +32,8 @@ uint8_t* ReserveStrip(ScratchBuffers* scratch, int32_t width, int32_t rowCount, 
 template <BayerPhase Phase, ConversionRoutine FromRGB24>
 HRESULT InStrips(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
                  int32_t width, int32_t height, ScratchBuffers* scratch) {
-    const int32_t stripRows = height < StripRows(width) ? height : StripRows(width);
+    const int32_t fullStrip = support::StripRows(4 * static_cast<int64_t>(width));
+    const int32_t stripRows = height < fullStrip ? height : fullStrip;
     int32_t stride = 0;
     uint8_t* strip = ReserveStrip(scratch, width, stripRows, &stride);
     if (strip == nullptr) {
@@ -68,7 +62,7 @@ template <BayerPhase Phase>
 HRESULT InStripsToPlanar(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                          int32_t destinationStride, int32_t width, int32_t height, ScratchBuffers* scratch,
                          bool yv12) {
-    const int32_t stripRows = StripRows(width);
+    const int32_t stripRows = support::StripRows(4 * static_cast<int64_t>(width));
     int32_t stride = 0;
     uint8_t* strip = ReserveStrip(scratch, width, height <= stripRows + 1 ? height : stripRows + 1, &stride);
     if (strip == nullptr) {

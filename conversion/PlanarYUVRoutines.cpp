@@ -1,8 +1,11 @@
 // Routines from the three-plane 4:2:0 families YV12 (Y, V, U) and I420 (I420,
 // IYUV: Y, U, V). The 4:2:0 kernels convert the even part of an odd width.
+#include <utility>
+
 #include "conversion/RoutineDefinition.h"
 #include "conversion/RoutineSupport.h"
 #include "conversion/kernels/KernelTable.h"
+#include "conversion/kernels/PortableKernels.h"
 
 namespace routines {
 
@@ -36,41 +39,46 @@ HRESULT ToPackedYUY2(const uint8_t* source, int32_t sourceStride, uint8_t* desti
                                                           destinationStride, width, height));
 }
 
-// Into UYVY in the packed scratch slot; the even part of the width is valid.
-uint8_t* ToUYVYScratch(const uint8_t* source, int32_t sourceStride, int32_t width, int32_t height, bool yv12,
-                       ScratchBuffers* scratch, int32_t* scratchStride, HRESULT* result) {
-    const int64_t rowBytes = PackedRowBytes(width);
-    uint8_t* buffer = ReserveScratch(scratch, ScratchBuffers::kPackedSlot, rowBytes, height);
-    if (buffer == nullptr) {
-        *result = E_OUTOFMEMORY;
-        return nullptr;
-    }
-    *scratchStride = static_cast<int32_t>(rowBytes);
-    *result = ToPackedUYVY(source, sourceStride, buffer, *scratchStride, width, height, yv12);
-    return FAILED(*result) ? nullptr : buffer;
-}
-
+// YVYU is YUY2 with U and V exchanged: the YUY2 kernel with the chroma planes
+// passed the other way round, in one pass.
 HRESULT ToYVYU(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
-               int32_t width, int32_t height, ScratchBuffers* scratch, bool yv12) {
-    int32_t stride = 0;
-    HRESULT result = S_OK;
-    const uint8_t* uyvy = ToUYVYScratch(source, sourceStride, width, height, yv12, scratch, &stride, &result);
-    if (uyvy == nullptr) {
-        return result;
-    }
-    Reorder422(uyvy, stride, kUYVYGroup, destination, destinationStride, kYVYUGroup, width & ~1, height);
-    return S_OK;
+               int32_t width, int32_t height, bool yv12) {
+    SourcePlanes in = PlanesOf(source, sourceStride, height, yv12);
+    std::swap(in.planes[1], in.planes[2]);  // the two chroma strides are equal
+    return FromKernel(ActiveKernelTable().Planar420ToYUY2(in.planes, in.strides, destination,
+                                                          destinationStride, width, height));
 }
 
+// Through UYVY in strips of rows, each repacked while it is still in the
+// cache. Strips start on even rows, so each takes whole chroma rows; a last
+// odd row joins the strip before it.
 HRESULT ToY41P(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
                int32_t width, int32_t height, ScratchBuffers* scratch, bool yv12) {
-    int32_t stride = 0;
-    HRESULT result = S_OK;
-    const uint8_t* uyvy = ToUYVYScratch(source, sourceStride, width, height, yv12, scratch, &stride, &result);
-    if (uyvy == nullptr) {
-        return result;
+    const int64_t rowBytes = PackedRowBytes(width);
+    const int32_t stripRows = StripRows(rowBytes);
+    uint8_t* const strip = ReserveScratch(scratch, ScratchBuffers::kPackedSlot, rowBytes,
+                                          height <= stripRows + 1 ? height : stripRows + 1);
+    if (strip == nullptr) {
+        return E_OUTOFMEMORY;
     }
-    Packed422ToY41P(uyvy, stride, kUYVYGroup, destination, destinationStride, width & ~1, height);
+    const int32_t stride = static_cast<int32_t>(rowBytes);
+    const SourcePlanes in = PlanesOf(source, sourceStride, height, yv12);
+    const kernels::KernelTable& table = ActiveKernelTable();
+    for (int32_t firstRow = 0; firstRow < height;) {
+        const int32_t left = height - firstRow;
+        const int32_t rows = left <= stripRows + 1 ? left : stripRows;
+        const uint8_t* const planes[3] = {kernels::RowAt(in.planes[0], in.strides[0], firstRow),
+                                          kernels::RowAt(in.planes[1], in.strides[1], firstRow / 2),
+                                          kernels::RowAt(in.planes[2], in.strides[2], firstRow / 2)};
+        const HRESULT result =
+            FromKernel(table.Planar420ToUYVY(planes, in.strides, strip, stride, width, rows));
+        if (FAILED(result)) {
+            return result;
+        }
+        Packed422ToY41P(strip, stride, kUYVYGroup, kernels::RowAt(destination, destinationStride, firstRow),
+                        destinationStride, width & ~1, rows);
+        firstRow += rows;
+    }
     return S_OK;
 }
 
@@ -124,7 +132,8 @@ HRESULT ToRGB32(const uint8_t* source, int32_t sourceStride, uint8_t* destinatio
         return ToPackedYUY2(source, sourceStride, destination, destinationStride, width, height, IsYV12);    \
     }                                                                                                        \
     KORVEL_ROUTINE(Family##ToYVYU) {                                                                         \
-        return ToYVYU(source, sourceStride, destination, destinationStride, width, height, scratch, IsYV12); \
+        (void)scratch;                                                                                       \
+        return ToYVYU(source, sourceStride, destination, destinationStride, width, height, IsYV12);          \
     }                                                                                                        \
     KORVEL_ROUTINE(Family##ToY41P) {                                                                         \
         return ToY41P(source, sourceStride, destination, destinationStride, width, height, scratch, IsYV12); \

@@ -40,6 +40,14 @@ inline int64_t PackedRowBytes(int32_t width) {
     return (static_cast<int64_t>(width) + 1) / 2 * 4;
 }
 
+// Rows of a strip that a two-pass routine converts while it is still in the
+// cache: an even number (4:2:0 works on row pairs) of rows of rowBytes that fit
+// in about 96 KB, between 2 and 64.
+inline int32_t StripRows(int64_t rowBytes) {
+    const int64_t rows = rowBytes > 0 ? 98304 / rowBytes : 64;
+    return rows < 2 ? 2 : rows > 64 ? 64 : static_cast<int32_t>(rows & ~int64_t{1});
+}
+
 // A scratch picture of rowLength x height bytes, or null when it cannot be had
 // (no scratch, a row too long for a 32-bit stride, or no memory).
 uint8_t* ReserveScratch(ScratchBuffers* scratch, int slot, int64_t rowLength, int32_t height);

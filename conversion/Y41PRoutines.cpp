@@ -17,13 +17,6 @@ int32_t GroupWidth(int32_t width) {
     return width / 8 * 8;
 }
 
-// Rows of a planar strip: an even number (the 4:2:0 kernel takes row pairs)
-// whose UYVY fits in about 96 KB of scratch, between 2 and 64.
-int32_t PlanarStripRows(int32_t width) {
-    const int64_t rows = 98304 / PackedRowBytes(width);
-    return rows < 2 ? 2 : rows > 64 ? 64 : static_cast<int32_t>(rows & ~int64_t{1});
-}
-
 // Through UYVY in strips of rows, each converted to the planes while it is
 // still in the cache. A last row of an odd height joins the strip before it,
 // as it would join the whole picture's last pair.
@@ -33,8 +26,8 @@ HRESULT ToPlanar(const uint8_t* source, int32_t sourceStride, uint8_t* destinati
     if (groupWidth == 0) {
         return S_OK;
     }
-    const int32_t stripRows = PlanarStripRows(width);
     const int64_t rowBytes = PackedRowBytes(width);
+    const int32_t stripRows = StripRows(rowBytes);
     uint8_t* const strip = ReserveScratch(scratch, ScratchBuffers::kPackedSlot, rowBytes,
                                           height <= stripRows + 1 ? height : stripRows + 1);
     if (strip == nullptr) {

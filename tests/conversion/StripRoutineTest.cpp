@@ -51,13 +51,15 @@ bool IsPlanarFormat(VideoFormatId id) {
 // that must stay untouched) with the model. Returns the number of mismatches.
 int Mismatches(ConversionEngine& engine, VideoFormatId from, VideoFormatId to, int width, int height,
                bool flipSource, std::mt19937& random) {
+    const bool planarFrom = IsPlanarFormat(from);
     const bool planarTo = IsPlanarFormat(to);
     const int sourceRowBytes = reference::PackedRowBytes(from, width) + 3;
     const int destinationRowBytes = reference::PackedRowBytes(to, width) + 7;
     const reference::Planes source = reference::RandomPicture(from, width, height, sourceRowBytes, random);
     reference::PictureMemory sourceMemory =
-        reference::AllocatePicture(false, width, height, sourceRowBytes, flipSource, 0);
-    reference::StorePlanes(source, false, false, sourceMemory, width, height, sourceRowBytes, flipSource);
+        reference::AllocatePicture(planarFrom, width, height, sourceRowBytes, flipSource, 0);
+    reference::StorePlanes(source, planarFrom, from == YV12, sourceMemory, width, height, sourceRowBytes,
+                           flipSource);
     const uint8_t fill = 0x6B;
     reference::PictureMemory destinationMemory =
         reference::AllocatePicture(planarTo, width, height, destinationRowBytes, false, fill);
@@ -125,11 +127,11 @@ TEST(StripRoutineTest, BayerEveryDestinationMatchesTheWholePictureModelUnderEver
     }
 }
 
-// Y41P goes to 4:2:0 through UYVY strips of 96 KB: widths giving strips of
-// 24 rows (2048), the smallest strip (25000) and one strip for the whole
-// picture (40); heights with a short last strip, one ending on a strip
-// boundary, and one just past it.
-TEST(StripRoutineTest, Y41PToPlanarMatchesTheWholePictureModelUnderEveryTable) {
+// Y41P to 4:2:0 and 4:2:0 to Y41P go through UYVY strips of 96 KB: widths
+// giving strips of 24 rows (2048), the smallest strip (25000) and one strip
+// for the whole picture (40); heights with a short last strip, one ending on
+// a strip boundary, and one just past it.
+TEST(StripRoutineTest, Y41PAndPlanarMatchTheWholePictureModelUnderEveryTable) {
     const struct {
         int width;
         int height;
@@ -138,11 +140,14 @@ TEST(StripRoutineTest, Y41PToPlanarMatchesTheWholePictureModelUnderEveryTable) {
     for (const NamedTable& named : UsableTables()) {
         ForcedTable forced(named.table);
         ConversionEngine engine;
-        for (VideoFormatId to : {YV12, I420}) {
+        const VideoFormatId pairs[][2] = {{Y41P, YV12}, {Y41P, I420}, {YV12, Y41P}, {I420, Y41P}};
+        for (const auto& pair : pairs) {
             for (const auto& size : sizes) {
-                SCOPED_TRACE(named.name + " Y41P to " + VideoFormatCatalogue::Row(to)->name + " " +
-                             std::to_string(size.width) + "x" + std::to_string(size.height));
-                ASSERT_EQ(Mismatches(engine, Y41P, to, size.width, size.height, size.height % 4 == 0, random),
+                SCOPED_TRACE(named.name + " " + VideoFormatCatalogue::Row(pair[0])->name + " to " +
+                             VideoFormatCatalogue::Row(pair[1])->name + " " + std::to_string(size.width) +
+                             "x" + std::to_string(size.height));
+                ASSERT_EQ(Mismatches(engine, pair[0], pair[1], size.width, size.height, size.height % 4 == 0,
+                                     random),
                           0);
             }
         }
