@@ -22,27 +22,16 @@ HRESULT UYVYOrderToPlanar(const uint8_t* source, int32_t sourceStride, uint8_t* 
         ActiveKernelTable().UYVYToPlanar420(source, sourceStride, targets, strides, width, height));
 }
 
+// YUY2 order, or with vFirst YVYU (YUY2 with U and V exchanged), into the
+// 4:2:0 planes: YVYU's V bytes go where YUY2's U bytes go.
 HRESULT YUY2OrderToPlanar(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
-                          int32_t destinationStride, int32_t width, int32_t height, bool yv12) {
+                          int32_t destinationStride, int32_t width, int32_t height, bool yv12,
+                          bool vFirst = false) {
     const PlanarPlanes planes = LocatePlanes(destination, destinationStride, height, yv12);
-    uint8_t* const targets[3] = {planes.y, planes.u, planes.v};
+    uint8_t* const targets[3] = {planes.y, vFirst ? planes.v : planes.u, vFirst ? planes.u : planes.v};
     const int32_t strides[3] = {planes.lumaStride, planes.chromaStride, planes.chromaStride};
     return FromKernel(
         ActiveKernelTable().YUY2ToPlanar420(source, sourceStride, targets, strides, width, height));
-}
-
-// YVYU reordered into UYVY order in the packed scratch slot.
-uint8_t* YVYUToUYVYScratch(const uint8_t* source, int32_t sourceStride, int32_t width, int32_t height,
-                           ScratchBuffers* scratch, int32_t* scratchStride) {
-    const int64_t rowBytes = PackedRowBytes(width);
-    uint8_t* buffer = ReserveScratch(scratch, ScratchBuffers::kPackedSlot, rowBytes, height);
-    if (buffer != nullptr) {
-        *scratchStride = static_cast<int32_t>(rowBytes);
-        // Whole groups, so a lone last pixel keeps both chroma bytes for form A.
-        Reorder422(source, sourceStride, kYVYUGroup, buffer, *scratchStride, kUYVYGroup, width + (width & 1),
-                   height);
-    }
-    return buffer;
 }
 
 }  // namespace
@@ -166,21 +155,14 @@ KORVEL_ROUTINE(YVYUToYUY2) {
 }
 
 KORVEL_ROUTINE(YVYUToYV12) {
-    int32_t stride = 0;
-    const uint8_t* uyvy = YVYUToUYVYScratch(source, sourceStride, width, height, scratch, &stride);
-    if (uyvy == nullptr) {
-        return E_OUTOFMEMORY;
-    }
-    return UYVYOrderToPlanar(uyvy, stride, destination, destinationStride, width, height, true);
+    (void)scratch;
+    return YUY2OrderToPlanar(source, sourceStride, destination, destinationStride, width, height, true, true);
 }
 
 KORVEL_ROUTINE(YVYUToI420) {
-    int32_t stride = 0;
-    const uint8_t* uyvy = YVYUToUYVYScratch(source, sourceStride, width, height, scratch, &stride);
-    if (uyvy == nullptr) {
-        return E_OUTOFMEMORY;
-    }
-    return UYVYOrderToPlanar(uyvy, stride, destination, destinationStride, width, height, false);
+    (void)scratch;
+    return YUY2OrderToPlanar(source, sourceStride, destination, destinationStride, width, height, false,
+                             true);
 }
 
 KORVEL_ROUTINE(YVYUToY41P) {

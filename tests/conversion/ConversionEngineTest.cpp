@@ -373,15 +373,16 @@ TEST(ScratchBuffers, KeepCapacityForTallerPicturesOfTheSameRowLength) {
 }
 
 // The same row length at a greater height: the slot must grow, not be
-// overrun (AddressSanitizer watches the write).
+// overrun (AddressSanitizer watches the write). Y41P to I420 goes through a
+// UYVY strip, the whole picture while it is at most 65 rows of this width.
 TEST(ConvertFrame, GrowsAScratchSlotForATallerFrame) {
     ConversionEngine engine;
-    const int width = 6;
-    for (int height : {2, 40, 4, 80}) {
-        std::vector<uint8_t> yvyu(width * 2 * height, 128);
+    const int width = 8;
+    for (int height : {2, 40, 4, 64}) {
+        std::vector<uint8_t> y41p(12 * height, 128);
         std::vector<uint8_t> i420(width * height * 3 / 2, 0);
-        ASSERT_EQ(engine.ConvertFrame(yvyu.data(), int64_t(yvyu.size()), width, height, width * 2, YVYU,
-                                      i420.data(), int64_t(i420.size()), width, height, width, I420),
+        ASSERT_EQ(engine.ConvertFrame(y41p.data(), int64_t(y41p.size()), width, height, 12, Y41P, i420.data(),
+                                      int64_t(i420.size()), width, height, width, I420),
                   S_OK);
         EXPECT_GE(engine.Scratch().Capacity(ScratchBuffers::kPackedSlot), uint64_t(width * 2 * height));
         EXPECT_EQ(i420[(height - 1) * width + width - 1], 128);
