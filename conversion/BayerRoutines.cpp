@@ -55,19 +55,19 @@ HRESULT InStrips(const uint8_t* source, int32_t sourceStride, uint8_t* destinati
 }
 
 // 4:2:0 destinations: the planes are located once for the whole picture and
-// each strip of row pairs goes to the RGB24 to 4:2:0 kernel. A last row of
-// an odd height joins the strip before it, so no strip is a single row unless
-// the picture is (the kernel refuses it either way).
+// each strip of row pairs (ForEachStrip) goes to the RGB24 to 4:2:0 kernel.
 template <BayerPhase Phase>
 HRESULT InStripsToPlanar(const uint8_t* source, int32_t sourceStride, uint8_t* destination,
                          int32_t destinationStride, int32_t width, int32_t height, ScratchBuffers* scratch,
                          bool yv12) {
     const int32_t stripRows = support::StripRows(4 * static_cast<int64_t>(width));
-    int32_t stride = 0;
-    uint8_t* strip = ReserveStrip(scratch, width, height <= stripRows + 1 ? height : stripRows + 1, &stride);
+    const int64_t rowBytes = 4 * static_cast<int64_t>(width);
+    uint8_t* const strip =
+        support::ReserveStripScratch(scratch, ScratchBuffers::kRgbSlot, rowBytes, stripRows, height);
     if (strip == nullptr) {
         return E_OUTOFMEMORY;
     }
+    const int32_t stride = static_cast<int32_t>(rowBytes);
     // The kernel's YV12 entry takes the planes in memory order Y, V, U.
     const support::PlanarPlanes planes = support::LocatePlanes(destination, destinationStride, height, yv12);
     uint8_t* const first = planes.y;
@@ -75,27 +75,18 @@ HRESULT InStripsToPlanar(const uint8_t* source, int32_t sourceStride, uint8_t* d
     uint8_t* const third = yv12 ? planes.u : planes.v;
     const int32_t strides[3] = {planes.lumaStride, planes.chromaStride, planes.chromaStride};
     const kernels::KernelTable& table = kernels::ActiveKernelTable();
-    HRESULT result = S_OK;
-    for (int32_t firstRow = 0; firstRow < height;) {
-        const int32_t left = height - firstRow;
-        const int32_t rows = left <= stripRows + 1 ? left : stripRows;
-        result = DemosaicBayerRows(source, sourceStride, strip, stride, width, height, Phase, firstRow, rows);
+    return support::ForEachStrip(height, stripRows, [&](int32_t firstRow, int32_t rows) {
+        const HRESULT result =
+            DemosaicBayerRows(source, sourceStride, strip, stride, width, height, Phase, firstRow, rows);
         if (FAILED(result)) {
             return result;
         }
         uint8_t* const targets[3] = {RowAt(first, strides[0], firstRow),
                                      RowAt(second, strides[1], firstRow / 2),
                                      RowAt(third, strides[2], firstRow / 2)};
-        const int32_t status = yv12
-                                   ? table.BGR24ToPlanar420YV12(strip, stride, targets, strides, width, rows)
-                                   : table.BGR24ToPlanar420I420(strip, stride, targets, strides, width, rows);
-        result = FromKernel(status);
-        if (FAILED(result)) {
-            return result;
-        }
-        firstRow += rows;
-    }
-    return result;
+        return FromKernel(yv12 ? table.BGR24ToPlanar420YV12(strip, stride, targets, strides, width, rows)
+                               : table.BGR24ToPlanar420I420(strip, stride, targets, strides, width, rows));
+    });
 }
 
 }  // namespace

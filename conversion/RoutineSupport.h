@@ -52,6 +52,30 @@ inline int32_t StripRows(int64_t rowBytes) {
 // (no scratch, a row too long for a 32-bit stride, or no memory).
 uint8_t* ReserveScratch(ScratchBuffers* scratch, int slot, int64_t rowLength, int32_t height);
 
+// Strip by strip for 4:2:0 pictures: step(firstRow, rows) for each strip of
+// stripRows rows from the top, so every strip starts on an even row; a last
+// odd row joins the strip before it, so no strip is a single row unless the
+// picture is. Stops at the first failure.
+template <class Step>
+HRESULT ForEachStrip(int32_t height, int32_t stripRows, const Step& step) {
+    for (int32_t firstRow = 0; firstRow < height;) {
+        const int32_t left = height - firstRow;
+        const int32_t rows = left <= stripRows + 1 ? left : stripRows;
+        const HRESULT result = step(firstRow, rows);
+        if (FAILED(result)) {
+            return result;
+        }
+        firstRow += rows;
+    }
+    return S_OK;
+}
+
+// The scratch for ForEachStrip's tallest strip, rows of rowBytes, or null.
+inline uint8_t* ReserveStripScratch(ScratchBuffers* scratch, int slot, int64_t rowBytes, int32_t stripRows,
+                                    int32_t height) {
+    return ReserveScratch(scratch, slot, rowBytes, height <= stripRows + 1 ? height : stripRows + 1);
+}
+
 // Byte offsets of the first luma, U, second luma and V inside a 4-byte group.
 struct GroupOrder {
     int firstLuma;

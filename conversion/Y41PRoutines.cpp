@@ -18,8 +18,7 @@ int32_t GroupWidth(int32_t width) {
 }
 
 // Through UYVY in strips of rows, each converted to the planes while it is
-// still in the cache. A last row of an odd height joins the strip before it,
-// as it would join the whole picture's last pair.
+// still in the cache.
 HRESULT ToPlanar(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
                  int32_t width, int32_t height, ScratchBuffers* scratch, bool yv12) {
     const int32_t groupWidth = GroupWidth(width);
@@ -28,8 +27,8 @@ HRESULT ToPlanar(const uint8_t* source, int32_t sourceStride, uint8_t* destinati
     }
     const int64_t rowBytes = PackedRowBytes(width);
     const int32_t stripRows = StripRows(rowBytes);
-    uint8_t* const strip = ReserveScratch(scratch, ScratchBuffers::kPackedSlot, rowBytes,
-                                          height <= stripRows + 1 ? height : stripRows + 1);
+    uint8_t* const strip =
+        ReserveStripScratch(scratch, ScratchBuffers::kPackedSlot, rowBytes, stripRows, height);
     if (strip == nullptr) {
         return E_OUTOFMEMORY;
     }
@@ -37,19 +36,14 @@ HRESULT ToPlanar(const uint8_t* source, int32_t sourceStride, uint8_t* destinati
     const PlanarPlanes planes = LocatePlanes(destination, destinationStride, height, yv12);
     const int32_t strides[3] = {planes.lumaStride, planes.chromaStride, planes.chromaStride};
     const kernels::KernelTable& table = ActiveKernelTable();
-    HRESULT result = S_OK;
-    for (int32_t firstRow = 0; firstRow < height && SUCCEEDED(result);) {
-        const int32_t left = height - firstRow;
-        const int32_t rows = left <= stripRows + 1 ? left : stripRows;
+    return ForEachStrip(height, stripRows, [&](int32_t firstRow, int32_t rows) {
         Y41PToPacked422(kernels::RowAt(source, sourceStride, firstRow), sourceStride, strip, stride,
                         kUYVYGroup, width, rows);
         uint8_t* const targets[3] = {kernels::RowAt(planes.y, strides[0], firstRow),
                                      kernels::RowAt(planes.u, strides[1], firstRow / 2),
                                      kernels::RowAt(planes.v, strides[2], firstRow / 2)};
-        result = FromKernel(table.UYVYToPlanar420(strip, stride, targets, strides, groupWidth, rows));
-        firstRow += rows;
-    }
-    return result;
+        return FromKernel(table.UYVYToPlanar420(strip, stride, targets, strides, groupWidth, rows));
+    });
 }
 
 HRESULT ToRGB(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
