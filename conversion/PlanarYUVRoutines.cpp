@@ -53,24 +53,20 @@ HRESULT ToYVYU(const uint8_t* source, int32_t sourceStride, uint8_t* destination
 // cache; strips start on even rows, so each takes whole chroma rows.
 HRESULT ToY41P(const uint8_t* source, int32_t sourceStride, uint8_t* destination, int32_t destinationStride,
                int32_t width, int32_t height, ScratchBuffers* scratch, bool yv12) {
-    const int64_t rowBytes = PackedRowBytes(width);
-    const int32_t stripRows = StripRows(rowBytes);
-    uint8_t* const strip =
-        ReserveStripScratch(scratch, ScratchBuffers::kPackedSlot, rowBytes, stripRows, height);
-    if (strip == nullptr) {
+    const PackedStrip strip = ReservePackedStrip(scratch, width, height);
+    if (strip.buffer == nullptr) {
         return E_OUTOFMEMORY;
     }
-    const int32_t stride = static_cast<int32_t>(rowBytes);
     const SourcePlanes in = PlanesOf(source, sourceStride, height, yv12);
     const kernels::KernelTable& table = ActiveKernelTable();
-    return ForEachStrip(height, stripRows, [&](int32_t firstRow, int32_t rows) {
+    return ForEachStrip(height, strip.rows, [&](int32_t firstRow, int32_t rows) {
         const uint8_t* const planes[3] = {kernels::RowAt(in.planes[0], in.strides[0], firstRow),
                                           kernels::RowAt(in.planes[1], in.strides[1], firstRow / 2),
                                           kernels::RowAt(in.planes[2], in.strides[2], firstRow / 2)};
         const HRESULT result =
-            FromKernel(table.Planar420ToUYVY(planes, in.strides, strip, stride, width, rows));
+            FromKernel(table.Planar420ToUYVY(planes, in.strides, strip.buffer, strip.stride, width, rows));
         if (SUCCEEDED(result)) {
-            Packed422ToY41P(strip, stride, kUYVYGroup,
+            Packed422ToY41P(strip.buffer, strip.stride, kUYVYGroup,
                             kernels::RowAt(destination, destinationStride, firstRow), destinationStride,
                             width & ~1, rows);
         }

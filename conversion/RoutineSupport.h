@@ -76,6 +76,20 @@ inline uint8_t* ReserveStripScratch(ScratchBuffers* scratch, int slot, int64_t r
     return ReserveScratch(scratch, slot, rowBytes, height <= stripRows + 1 ? height : stripRows + 1);
 }
 
+// A packed 4:2:2 strip in the packed slot for a picture of this width and
+// height: its buffer (null when it cannot be had), stride and rows.
+struct PackedStrip {
+    uint8_t* buffer;
+    int32_t stride;
+    int32_t rows;
+};
+inline PackedStrip ReservePackedStrip(ScratchBuffers* scratch, int32_t width, int32_t height) {
+    const int64_t rowBytes = PackedRowBytes(width);
+    const int32_t rows = StripRows(rowBytes);
+    return PackedStrip{ReserveStripScratch(scratch, ScratchBuffers::kPackedSlot, rowBytes, rows, height),
+                       static_cast<int32_t>(rowBytes), rows};
+}
+
 // Byte offsets of the first luma, U, second luma and V inside a 4-byte group.
 struct GroupOrder {
     int firstLuma;

@@ -25,24 +25,21 @@ HRESULT ToPlanar(const uint8_t* source, int32_t sourceStride, uint8_t* destinati
     if (groupWidth == 0) {
         return S_OK;
     }
-    const int64_t rowBytes = PackedRowBytes(width);
-    const int32_t stripRows = StripRows(rowBytes);
-    uint8_t* const strip =
-        ReserveStripScratch(scratch, ScratchBuffers::kPackedSlot, rowBytes, stripRows, height);
-    if (strip == nullptr) {
+    const PackedStrip strip = ReservePackedStrip(scratch, width, height);
+    if (strip.buffer == nullptr) {
         return E_OUTOFMEMORY;
     }
-    const int32_t stride = static_cast<int32_t>(rowBytes);
     const PlanarPlanes planes = LocatePlanes(destination, destinationStride, height, yv12);
     const int32_t strides[3] = {planes.lumaStride, planes.chromaStride, planes.chromaStride};
     const kernels::KernelTable& table = ActiveKernelTable();
-    return ForEachStrip(height, stripRows, [&](int32_t firstRow, int32_t rows) {
-        Y41PToPacked422(kernels::RowAt(source, sourceStride, firstRow), sourceStride, strip, stride,
-                        kUYVYGroup, width, rows);
+    return ForEachStrip(height, strip.rows, [&](int32_t firstRow, int32_t rows) {
+        Y41PToPacked422(kernels::RowAt(source, sourceStride, firstRow), sourceStride, strip.buffer,
+                        strip.stride, kUYVYGroup, width, rows);
         uint8_t* const targets[3] = {kernels::RowAt(planes.y, strides[0], firstRow),
                                      kernels::RowAt(planes.u, strides[1], firstRow / 2),
                                      kernels::RowAt(planes.v, strides[2], firstRow / 2)};
-        return FromKernel(table.UYVYToPlanar420(strip, stride, targets, strides, groupWidth, rows));
+        return FromKernel(
+            table.UYVYToPlanar420(strip.buffer, strip.stride, targets, strides, groupWidth, rows));
     });
 }
 
