@@ -229,6 +229,16 @@ void CKorvelGenICamStreamPin::DeliverOneSample(DeliveryRun& run) {
             return;
         }
         CKorvelGenICamStreamPin* pin = run.pin;
+        {
+            // A frame that arrived while the previous sample waited for its
+            // buffer was delivered with it, but its signal stays set: that
+            // wake-up has nothing new to send. Only this thread clears the
+            // flag, so a fresh frame stays fresh until it is converted.
+            CAutoLock frameLock(&pin->m_frameLock);
+            if (!pin->m_frameFresh) {
+                return;
+            }
+        }
         countsDrops = pin->m_role == StreamPinRole::Capture;
         allocator = pin->m_pAllocator;
         input = pin->m_pInputPin;
@@ -264,6 +274,7 @@ void CKorvelGenICamStreamPin::DeliverOneSample(DeliveryRun& run) {
                     DeleteMediaType(changed);
                 }
                 pin->ConvertFrameInto(sample);
+                pin->m_frameFresh = false;
                 pin->m_clock.Stamp(sample);
                 converted = true;
             }
@@ -392,6 +403,7 @@ HRESULT CKorvelGenICamStreamPin::OnSampleOutput(const uint8_t* buffer, uint32_t 
                                         height, m_frameGeometry.stride, format);
     } catch (...) {
     }
+    m_frameFresh = true;
     if (m_run) {
         SetEvent(m_run->frameEvent);
     }

@@ -28,6 +28,7 @@ CKorvelGenICamStreamPin::CKorvelGenICamStreamPin(const TCHAR* objectName, HRESUL
       m_role(role),
       m_frameBuffer(nullptr),
       m_frameBufferSize(0),
+      m_frameFresh(false),
       m_run(nullptr),
       m_deliveryThread(nullptr),
       m_abandonedThread(nullptr),
@@ -242,6 +243,7 @@ void CKorvelGenICamStreamPin::FreeFrameBuffer() {
     delete[] m_frameBuffer;
     m_frameBuffer = nullptr;
     m_frameBufferSize = 0;
+    m_frameFresh = false;
 }
 
 STDMETHODIMP CKorvelGenICamStreamPin::Set(REFGUID /*guidPropSet*/, DWORD /*dwPropID*/,

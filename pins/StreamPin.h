@@ -141,6 +141,9 @@ class CKorvelGenICamStreamPin : public CBaseOutputPin, public IKsPropertySet, pu
     uint8_t* m_frameBuffer;  // |height| x stride bytes of frameGeometry
     int64_t m_frameBufferSize;
     PictureGeometry m_frameGeometry;
+    // A frame came after the last one converted for delivery: a wake-up
+    // without one (its frame was taken by the delivery before) sends nothing.
+    bool m_frameFresh;
     DeliveryRun* m_run;  // the active delivery thread's, null while inactive
 
     HANDLE m_deliveryThread;

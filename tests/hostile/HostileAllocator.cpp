@@ -228,7 +228,8 @@ STDMETHODIMP CHostileAllocator::GetBuffer(IMediaSample** sample, REFERENCE_TIME*
         return E_POINTER;
     }
     *sample = nullptr;
-    if (m_behaviour.blockMs != 0) {
+    const bool waits = !m_behaviour.blockEveryOther || (m_calls++ % 2) == 0;
+    if (m_behaviour.blockMs != 0 && waits) {
         if (m_behaviour.wakeOnDecommit) {
             WaitForSingleObject(m_decommitted, m_behaviour.blockMs);
         } else {

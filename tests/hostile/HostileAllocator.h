@@ -18,6 +18,7 @@ struct AllocatorBehaviour {
     long shortBy = 0;                           // buffers this many bytes shorter than agreed
     long lieActualBy = 0;                       // SetProperties reports cbBuffer this much smaller
     DWORD blockMs = 0;                          // GetBuffer waits this long before answering
+    bool blockEveryOther = false;               // only every second GetBuffer waits
     bool wakeOnDecommit = true;                 // a blocked GetBuffer returns once decommitted
     const AM_MEDIA_TYPE* attachType = nullptr;  // copied into every sample
 };
@@ -57,6 +58,7 @@ class CHostileAllocator final : public IMemAllocator {
     ALLOCATOR_PROPERTIES m_properties;
     bool m_committed;
     HANDLE m_decommitted;  // manual-reset, set while decommitted
+    std::atomic<long> m_calls{0};  // of GetBuffer
     std::atomic<long> m_handed{0};
     std::atomic<long> m_damaged{0};
     std::atomic<long> m_outstanding{0};

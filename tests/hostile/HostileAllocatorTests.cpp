@@ -157,3 +157,21 @@ TEST_F(HostileTest, GetBufferThatBlocksStillLetsTheGraphStop) {
         ASSERT_EQ(S_OK, graph->Builder()->Disconnect(peer->Pin()));
     }
 }
+
+// A buffer that comes later than the next frame: that frame goes out in it,
+// and the signal it left behind must not send it a second time.
+TEST_F(HostileTest, LateBufferNeverCarriesAFrameTwice) {
+    PeerBehaviour behaviour;
+    behaviour.ownAllocator = true;
+    behaviour.allocator.blockMs = 50;  // a frame and a half at 30 frames per second
+    behaviour.allocator.blockEveryOther = true;
+    CHostilePeerFilter* peer = AddPeer(behaviour);
+    ASSERT_NE(nullptr, peer);
+    const CMediaType type = VideoType(MEDIASUBTYPE_RGB24, 640, 480);
+    ASSERT_EQ(S_OK, ConnectCapture(peer, &type));
+    CHostilePeerPin* pin = peer->Pin();
+    EXPECT_EQ(S_OK, RunUntil([pin] { return pin->Received() >= 15; }));
+    EXPECT_EQ(S_OK, StopBounded());
+    EXPECT_GE(pin->Received(), 15);
+    EXPECT_EQ(0, pin->Repeats());
+}

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <vector>
 
 #include "HostileAllocator.h"
@@ -43,6 +44,9 @@ class CHostilePeerPin : public CBasePin, public IMemInputPin {
     STDMETHODIMP ReceiveCanBlock() override { return S_OK; }
 
     long Received() const { return m_received; }
+    // Samples whose bytes equal those of the sample before them: the same
+    // camera frame delivered twice (the emulated pattern numbers each frame).
+    long Repeats() const { return m_repeats; }
     // The allocator the pin handed out (null when it has none).
     CHostileAllocator* Allocator() const { return m_allocator; }
     // Ends every blocked Receive at once.
@@ -53,6 +57,8 @@ class CHostilePeerPin : public CBasePin, public IMemInputPin {
     CHostileAllocator* m_allocator;
     HANDLE m_wake;  // manual-reset: set to end blocking Receives
     std::atomic<long> m_received{0};
+    std::atomic<long> m_repeats{0};
+    uint64_t m_lastDigest = 0;  // of the last sample's bytes; Receive calls are serialised
 };
 
 class CHostilePeerFilter : public CBaseFilter {
